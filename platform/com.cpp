@@ -1,0 +1,11 @@
+#include "platform/com.h"
+
+#include <cstdlib>
+
+namespace platform {
+
+void* CoTaskMemAlloc(std::size_t size) { return std::malloc(size == 0 ? 1 : size); }
+
+void CoTaskMemFree(void* block) { std::free(block); }
+
+} // namespace platform

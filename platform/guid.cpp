@@ -1,0 +1,110 @@
+#include "platform/guid.h"
+
+#include "platform/format.h"
+
+namespace platform {
+
+std::array<std::uint8_t, 16> GuidToBytes(const GUID& guid)
+{
+    std::array<std::uint8_t, 16> bytes{};
+    for (int i = 0; i < 4; ++i) {
+        bytes[i] = static_cast<std::uint8_t>(guid.Data1 >> (8 * i));
+    }
+    for (int i = 0; i < 2; ++i) {
+        bytes[4 + i] = static_cast<std::uint8_t>(guid.Data2 >> (8 * i));
+        bytes[6 + i] = static_cast<std::uint8_t>(guid.Data3 >> (8 * i));
+    }
+    for (int i = 0; i < 8; ++i) {
+        bytes[8 + i] = guid.Data4[i];
+    }
+    return bytes;
+}
+
+GUID GuidFromBytes(const std::uint8_t* bytes)
+{
+    GUID guid{};
+    for (int i = 0; i < 4; ++i) {
+        guid.Data1 |= static_cast<std::uint32_t>(bytes[i]) << (8 * i);
+    }
+    guid.Data2 = static_cast<std::uint16_t>(bytes[4] | (bytes[5] << 8));
+    guid.Data3 = static_cast<std::uint16_t>(bytes[6] | (bytes[7] << 8));
+    for (int i = 0; i < 8; ++i) {
+        guid.Data4[i] = bytes[8 + i];
+    }
+    return guid;
+}
+
+std::string FormatGuid(const GUID& guid)
+{
+    return Format("{%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}", guid.Data1, guid.Data2,
+                  guid.Data3, guid.Data4[0], guid.Data4[1], guid.Data4[2], guid.Data4[3],
+                  guid.Data4[4], guid.Data4[5], guid.Data4[6], guid.Data4[7]);
+}
+
+namespace {
+
+int HexValue(char c)
+{
+    if (c >= '0' && c <= '9') {
+        return c - '0';
+    }
+    if (c >= 'a' && c <= 'f') {
+        return c - 'a' + 10;
+    }
+    if (c >= 'A' && c <= 'F') {
+        return c - 'A' + 10;
+    }
+    return -1;
+}
+
+// Reads `digits` hexadecimal digits at `text[pos]`.
+std::optional<std::uint64_t> ReadHex(std::string_view text, std::size_t pos, std::size_t digits)
+{
+    std::uint64_t value = 0;
+    for (std::size_t i = 0; i < digits; ++i) {
+        const int v = HexValue(text[pos + i]);
+        if (v < 0) {
+            return std::nullopt;
+        }
+        value = (value << 4) | static_cast<std::uint64_t>(v);
+    }
+    return value;
+}
+
+} // namespace
+
+std::optional<GUID> ParseGuid(std::string_view text)
+{
+    if (text.size() == 38) {
+        if (text.front() != '{' || text.back() != '}') {
+            return std::nullopt;
+        }
+        text = text.substr(1, 36);
+    }
+    // XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX
+    if (text.size() != 36 || text[8] != '-' || text[13] != '-' || text[18] != '-' ||
+        text[23] != '-') {
+        return std::nullopt;
+    }
+    const auto d1 = ReadHex(text, 0, 8);
+    const auto d2 = ReadHex(text, 9, 4);
+    const auto d3 = ReadHex(text, 14, 4);
+    if (!d1 || !d2 || !d3) {
+        return std::nullopt;
+    }
+    GUID guid{};
+    guid.Data1 = static_cast<std::uint32_t>(*d1);
+    guid.Data2 = static_cast<std::uint16_t>(*d2);
+    guid.Data3 = static_cast<std::uint16_t>(*d3);
+    static constexpr std::size_t kBytePositions[8] = {19, 21, 24, 26, 28, 30, 32, 34};
+    for (int i = 0; i < 8; ++i) {
+        const auto byte = ReadHex(text, kBytePositions[i], 2);
+        if (!byte) {
+            return std::nullopt;
+        }
+        guid.Data4[i] = static_cast<std::uint8_t>(*byte);
+    }
+    return guid;
+}
+
+} // namespace platform

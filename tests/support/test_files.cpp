@@ -1,0 +1,57 @@
+#include "tests/support/test_files.h"
+
+#include <dirent.h>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+#include <sys/stat.h>
+
+namespace testing_support {
+
+std::string TempDir() { return Scratch() + "tmp/"; }
+
+void WriteFile(const std::string& path, const std::vector<std::uint8_t>& bytes)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    if (!out) {
+        throw std::runtime_error("cannot write " + path);
+    }
+}
+
+void WriteFile(const std::string& path, const std::string& text)
+{
+    WriteFile(path, std::vector<std::uint8_t>(text.begin(), text.end()));
+}
+
+std::vector<std::uint8_t> ReadFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        throw std::runtime_error("cannot read " + path);
+    }
+    return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {});
+}
+
+bool FileExists(const std::string& path)
+{
+    struct stat info {};
+    return ::lstat(path.c_str(), &info) == 0;
+}
+
+std::set<std::string> TempFolderEntries()
+{
+    std::set<std::string> names;
+    if (DIR* dir = ::opendir(TempDir().c_str())) {
+        while (const dirent* entry = ::readdir(dir)) {
+            const std::string name = entry->d_name;
+            if (name != "." && name != "..") {
+                names.insert(name);
+            }
+        }
+        ::closedir(dir);
+    }
+    return names;
+}
+
+} // namespace testing_support

@@ -1,0 +1,24 @@
+// Helpers for tests: the process's private scratch folder and whole-file reads and writes.
+#pragma once
+
+#include <cstdint>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace testing_support {
+
+// The private folder of this test process (removed at exit). TMPDIR points at
+// Scratch() + "tmp/" and PALLION_REGISTRY at Scratch() + "registry.reg".
+const std::string& Scratch();
+std::string TempDir();
+
+void WriteFile(const std::string& path, const std::vector<std::uint8_t>& bytes);
+void WriteFile(const std::string& path, const std::string& text);
+std::vector<std::uint8_t> ReadFile(const std::string& path);
+bool FileExists(const std::string& path);
+
+// The names in the temporary folder now; compare before and after to find leftovers.
+std::set<std::string> TempFolderEntries();
+
+} // namespace testing_support
