@@ -1,0 +1,18 @@
+# Fails unless the shared library LIBRARY defines exactly the dynamic symbols EXPECTED.
+execute_process(COMMAND ${NM} -D --defined-only ${LIBRARY}
+    OUTPUT_VARIABLE listing RESULT_VARIABLE result)
+if(NOT result EQUAL 0)
+    message(FATAL_ERROR "${NM} failed on ${LIBRARY}")
+endif()
+string(REPLACE "\n" ";" lines "${listing}")
+set(symbols "")
+foreach(line IN LISTS lines)
+    if(line MATCHES "^[0-9a-fA-F]* +[A-Za-z] +([^ ]+)$")
+        list(APPEND symbols ${CMAKE_MATCH_1})
+    endif()
+endforeach()
+list(SORT symbols)
+list(SORT EXPECTED)
+if(NOT symbols STREQUAL EXPECTED)
+    message(FATAL_ERROR "exports of ${LIBRARY}: '${symbols}', expected '${EXPECTED}'")
+endif()
