@@ -58,7 +58,8 @@ public:
                                       std::string_view name, RegistryValue* value) const;
     bool HasKey(RegistryRoot root, std::string_view key) const;
     // Creates the key and its parents. A key path is names separated by single `\`; an
-    // empty name, or a control character in a name or a text, gives E_INVALIDARG.
+    // empty name, or a control character (other than tab) in a name or a text, gives
+    // E_INVALIDARG.
     [[nodiscard]] StatusCode CreateKey(RegistryRoot root, std::string_view key);
     // Creates the key when missing and sets the value (empty name: the default value).
     [[nodiscard]] StatusCode SetValue(RegistryRoot root, std::string_view key,
@@ -75,8 +76,6 @@ private:
         std::map<std::string, std::pair<std::string, RegistryValue>> values; // folded name
     };
     std::map<std::string, Key> m_keys; // folded full path
-
-    friend class RegistryDataAccess;
 };
 
 // The store file this process uses now (settings read at this call).

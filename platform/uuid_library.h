@@ -33,7 +33,6 @@ public:
     [[nodiscard]] StatusCode Format(const GUID& guid, std::string* text) const;
 
 private:
-    using Raw = unsigned char[16];
     Library m_library;
     int (*m_generateTimeSafe)(unsigned char*) = nullptr;
     void (*m_generate)(unsigned char*) = nullptr;
