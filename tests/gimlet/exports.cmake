@@ -1,0 +1,17 @@
+# Fails unless LIBRARY's defined dynamic symbols are exactly EXPECTED (a ;-list).
+execute_process(COMMAND ${NM} -D --defined-only ${LIBRARY}
+    OUTPUT_VARIABLE listing RESULT_VARIABLE result)
+if(NOT result EQUAL 0)
+    message(FATAL_ERROR "nm failed on ${LIBRARY}")
+endif()
+string(REGEX MATCHALL "[^\n]+" lines "${listing}")
+set(found "")
+foreach(line IN LISTS lines)
+    string(REGEX REPLACE "^.* " "" name "${line}")
+    list(APPEND found "${name}")
+endforeach()
+list(SORT found)
+list(SORT EXPECTED)
+if(NOT found STREQUAL EXPECTED)
+    message(FATAL_ERROR "${LIBRARY} exports '${found}', expected '${EXPECTED}'")
+endif()
