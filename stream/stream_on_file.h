@@ -1,0 +1,98 @@
+// StreamOnFile: an IStream over an ordinary file, opened through IPersistFile::Load.
+// One object answers both interfaces with one reference count. It owns the file
+// descriptor (and the advisory lock on it) from a successful Load until its last Release.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <mutex>
+
+#include "platform/com.h"
+#include "platform/files.h"
+
+namespace rillex {
+
+// Returned by CopyTo when the target accepted fewer bytes than it was given.
+inline constexpr platform::StatusCode STG_E_MEDIUMFULL = platform::MakeStatus(0x80030070);
+
+// Size of the read-ahead window and of CopyTo's chunks.
+inline constexpr std::uint32_t kChunkSize = 65536;
+
+class StreamOnFile final : public platform::IStream, public platform::IPersistFile {
+public:
+    // A new object with one reference and no file; nullptr when memory is exhausted.
+    static StreamOnFile* Create() noexcept;
+
+    // IUnknown (shared by both faces)
+    platform::StatusCode QueryInterface(const platform::IID& iid, void** object) override;
+    std::uint32_t AddRef() override;
+    std::uint32_t Release() override;
+
+    // IStream
+    platform::StatusCode Read(void* buffer, std::uint32_t count, std::uint32_t* done) override;
+    platform::StatusCode Write(const void* buffer, std::uint32_t count,
+                               std::uint32_t* done) override;
+    platform::StatusCode Seek(std::int64_t offset, std::uint32_t origin,
+                              std::uint64_t* newPosition) override;
+    platform::StatusCode SetSize(std::uint64_t size) override;
+    platform::StatusCode CopyTo(platform::IStream* target, std::uint64_t count,
+                                std::uint64_t* read, std::uint64_t* written) override;
+    platform::StatusCode Commit(std::uint32_t flags) override;
+    platform::StatusCode Revert() override;
+    platform::StatusCode LockRegion(std::uint64_t offset, std::uint64_t count,
+                                    std::uint32_t lockType) override;
+    platform::StatusCode UnlockRegion(std::uint64_t offset, std::uint64_t count,
+                                      std::uint32_t lockType) override;
+    platform::StatusCode Stat(platform::STATSTG* result, std::uint32_t flags) override;
+    platform::StatusCode Clone(platform::IStream** result) override;
+
+    // IPersistFile
+    platform::StatusCode GetClassID(platform::CLSID* classId) override;
+    platform::StatusCode IsDirty() override;
+    platform::StatusCode Load(const char16_t* fileName, std::uint32_t mode) override;
+    platform::StatusCode Save(const char16_t* fileName, bool remember) override;
+    platform::StatusCode SaveCompleted(const char16_t* fileName) override;
+    platform::StatusCode GetCurFile(char16_t** fileName) override;
+
+private:
+    StreamOnFile();
+    ~StreamOnFile();
+
+    // What a successful open hands over to the object.
+    struct OpenFile {
+        platform::UniqueFd fd;
+        bool canRead = false;
+        bool canWrite = false;
+        bool readAhead = false;
+    };
+    static platform::StatusCode OpenPath(const char16_t* fileName, std::uint32_t mode,
+                                         OpenFile* file);
+
+    // Reads from the file (or the read-ahead window) at m_position without moving it.
+    // Either fills `count` bytes or stops at the end of the file.
+    platform::StatusCode ReadAt(std::uint8_t* buffer, std::uint32_t count, std::uint32_t* got);
+    platform::StatusCode ReadDirect(std::uint8_t* buffer, std::uint64_t offset,
+                                    std::uint32_t count, std::uint32_t* got);
+    void DropReadAhead() { m_windowLength = 0; }
+
+    std::recursive_mutex m_lock;
+    std::uint32_t m_references = 1;
+
+    platform::UniqueFd m_file;
+    bool m_canRead = false;
+    bool m_canWrite = false;
+    std::uint64_t m_position = 0;
+
+    // Read-ahead window: bytes [m_windowStart, m_windowStart + m_windowLength) of the file.
+    // Used only when the share mode keeps other writers out, so the copy cannot go stale.
+    bool m_readAhead = false;
+    std::unique_ptr<std::uint8_t[]> m_window;
+    std::uint64_t m_windowStart = 0;
+    std::uint32_t m_windowLength = 0;
+
+    platform::FILETIME m_created = 0;
+    platform::FILETIME m_modified = 0;
+    platform::FILETIME m_accessed = 0;
+};
+
+} // namespace rillex
