@@ -1,0 +1,6 @@
+# The tree, the details rows, the hex and text rows and the document window's decisions.
+pallion_add_test(frame_logic_test
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/hex_text_rows_test.cpp
+            ${CMAKE_CURRENT_LIST_DIR}/frame_logic_test.cpp
+    LIBS pallion_doc
+    LABELS unit)

@@ -1,0 +1,428 @@
+#include "viewer/doc/hex_text_rows.h"
+
+#include <algorithm>
+#include <array>
+
+#include "platform/format.h"
+#include "platform/text.h"
+
+namespace viewer::doc {
+
+using platform::StatusCode;
+
+namespace {
+
+constexpr char32_t kReplacement = 0xFFFD;
+
+bool IsAsciiAlnum(std::uint8_t byte)
+{
+    return (byte >= '0' && byte <= '9') || (byte >= 'A' && byte <= 'Z') ||
+           (byte >= 'a' && byte <= 'z');
+}
+
+// Code points that are never drawn as themselves in a row: C0 and C1 controls and DEL.
+bool IsControl(char32_t c) { return c < 0x20 || (c >= 0x7F && c < 0xA0); }
+
+// Writes all of `count` bytes; a write that reports success but takes fewer bytes is a
+// failure too, since the row layout would be lost.
+StatusCode WriteBytes(platform::IStream* output, const void* data, std::uint32_t count,
+                      std::uint32_t* written)
+{
+    *written = 0;
+    if (count == 0) {
+        return platform::S_OK;
+    }
+    std::uint32_t done = 0;
+    const StatusCode status = output->Write(data, count, &done);
+    *written = std::min(done, count);
+    if (platform::Failed(status)) {
+        return status;
+    }
+    return done < count ? platform::E_FAIL : platform::S_OK;
+}
+
+constexpr std::array<std::uint8_t, kTextRowBytes> kPad{};
+constexpr char kTabSpaces[] = "   ";
+
+// Pads the current row with zero bytes after a line feed.
+StatusCode PadRow(platform::IStream* output, std::uint32_t* column)
+{
+    *column %= kTextRowBytes;
+    std::uint32_t written = 0;
+    const StatusCode status = WriteBytes(output, kPad.data(), kTextRowBytes - *column, &written);
+    *column = (*column + written) % kTextRowBytes;
+    return status;
+}
+
+StatusCode WriteTab(platform::IStream* output, std::uint32_t* column)
+{
+    std::uint32_t written = 0;
+    const StatusCode status = WriteBytes(output, kTabSpaces, 3, &written);
+    *column = (*column + written) % kTextRowBytes;
+    return status;
+}
+
+bool IsHighSurrogate(char16_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
+bool IsLowSurrogate(char16_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
+
+// Length of the UTF-8 sequence that `lead` starts, 0 when it cannot start one.
+std::size_t SequenceLength(std::uint8_t lead)
+{
+    if (lead < 0x80) {
+        return 1;
+    }
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        return 2;
+    }
+    if (lead >= 0xE0 && lead <= 0xEF) {
+        return 3;
+    }
+    if (lead >= 0xF0 && lead <= 0xF4) {
+        return 4;
+    }
+    return 0;
+}
+
+bool IsContinuation(std::uint8_t byte) { return (byte & 0xC0) == 0x80; }
+
+// Decodes one UTF-8 sequence of `length` bytes; false when it is overlong, a surrogate or
+// beyond U+10FFFF.
+bool DecodeSequence(const std::uint8_t* bytes, std::size_t length, char32_t* codePoint)
+{
+    char32_t c = 0;
+    switch (length) {
+    case 1:
+        *codePoint = bytes[0];
+        return true;
+    case 2:
+        c = bytes[0] & 0x1F;
+        break;
+    case 3:
+        c = bytes[0] & 0x0F;
+        break;
+    default:
+        c = bytes[0] & 0x07;
+        break;
+    }
+    for (std::size_t i = 1; i < length; ++i) {
+        if (!IsContinuation(bytes[i])) {
+            return false;
+        }
+        c = (c << 6) | (bytes[i] & 0x3F);
+    }
+    static constexpr char32_t kMinimum[5] = {0, 0, 0x80, 0x800, 0x10000};
+    if (c < kMinimum[length] || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {
+        return false;
+    }
+    *codePoint = c;
+    return true;
+}
+
+void AppendShown(std::string& out, char32_t c)
+{
+    platform::AppendUtf8(out, IsControl(c) ? kReplacement : c);
+}
+
+std::string Utf8RowForDisplay(std::string_view row, bool rowIsWhole, std::string_view following)
+{
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(row.data());
+    const std::size_t size = row.size();
+    std::size_t i = 0;
+    // The tail of a character that began on the previous row.
+    while (i < size && i < 3 && IsContinuation(bytes[i])) {
+        ++i;
+    }
+    std::string out;
+    out.reserve(size + 8);
+    while (i < size) {
+        const std::size_t length = SequenceLength(bytes[i]);
+        if (length == 0) {
+            AppendShown(out, kReplacement);
+            ++i;
+            continue;
+        }
+        std::array<std::uint8_t, 4> sequence{};
+        std::size_t have = std::min(length, size - i);
+        std::copy_n(bytes + i, have, sequence.begin());
+        // A character cut by the row's end is completed from the next row; one cut by the
+        // end of the text (a zero byte) cannot be.
+        if (have < length && rowIsWhole) {
+            const std::size_t more = std::min(length - have, following.size());
+            std::copy_n(reinterpret_cast<const std::uint8_t*>(following.data()), more,
+                        sequence.begin() + have);
+            have += more;
+        }
+        char32_t c = 0;
+        if (have == length && DecodeSequence(sequence.data(), length, &c)) {
+            AppendShown(out, c);
+            i += length;
+        } else {
+            AppendShown(out, kReplacement);
+            ++i;
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+bool IsWindows1252Letter(std::uint8_t byte)
+{
+    const char32_t c = platform::Windows1252Char(byte);
+    if (c < 0x80) {
+        return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+    }
+    switch (c) {
+    case 0x00AA: // feminine ordinal
+    case 0x00B5: // micro sign
+    case 0x00BA: // masculine ordinal
+    case 0x0152:
+    case 0x0153:
+    case 0x0160:
+    case 0x0161:
+    case 0x0178:
+    case 0x017D:
+    case 0x017E:
+    case 0x0192:
+    case 0x02C6: // modifier letter circumflex
+        return true;
+    default:
+        break;
+    }
+    return c >= 0xC0 && c <= 0xFF && c != 0xD7 && c != 0xF7;
+}
+
+std::string FormatHexRow(std::uint32_t row, const std::uint8_t* bytes, std::size_t count)
+{
+    if (!bytes) {
+        count = 0;
+    }
+    count = std::min<std::size_t>(count, kHexRowBytes);
+    std::string out = platform::Format("%08X    ", static_cast<unsigned>(row * kHexRowBytes));
+    for (std::size_t k = 0; k < kHexRowBytes; ++k) {
+        if (k < count) {
+            out += platform::Format("%02X", bytes[k]);
+        } else {
+            out += "  ";
+        }
+        out += (k == 7) ? "   " : (k == 15 ? "    " : " ");
+    }
+    for (std::size_t k = 0; k < count; ++k) {
+        const std::uint8_t byte = bytes[k];
+        if (IsAsciiAlnum(byte) || (byte >= 0x80 && IsWindows1252Letter(byte))) {
+            platform::AppendUtf8(out, platform::Windows1252Char(byte));
+        } else if (byte < 0x20 || byte > 0x7E) {
+            out += '.';
+        } else {
+            out += static_cast<char>(byte);
+        }
+    }
+    return out;
+}
+
+std::string TextRowForDisplay(std::string_view row, std::string_view following,
+                              TextRowEncoding encoding, std::uint32_t codePage)
+{
+    row = row.substr(0, kTextRowBytes);
+    const std::size_t zero = row.find('\0');
+    const bool whole = zero == std::string_view::npos;
+    if (!whole) {
+        row = row.substr(0, zero);
+    }
+    if (encoding == TextRowEncoding::Utf8) {
+        return Utf8RowForDisplay(row, whole, following);
+    }
+    const std::string decoded = platform::DecodeCodePage(row, codePage);
+    // Decoded text is valid UTF-8; only the control characters need replacing.
+    std::string out;
+    out.reserve(decoded.size());
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(decoded.data());
+    for (std::size_t i = 0; i < decoded.size();) {
+        std::size_t length = SequenceLength(bytes[i]);
+        char32_t c = kReplacement;
+        if (length == 0 || length > decoded.size() - i ||
+            !DecodeSequence(bytes + i, length, &c)) {
+            c = kReplacement;
+            length = 1;
+        }
+        AppendShown(out, c);
+        i += length;
+    }
+    return out;
+}
+
+StatusCode AnsiTextToRows(const std::uint8_t* piece, std::uint32_t length,
+                          platform::IStream* output, void* context)
+{
+    if ((!piece && length != 0) || !output || !context) {
+        return platform::E_INVALIDARG;
+    }
+    auto* state = static_cast<TextRowContext*>(context);
+    std::uint32_t& column = state->column;
+    std::uint32_t start = 0;
+    StatusCode status = platform::S_OK;
+    auto writeRun = [&](std::uint32_t end) {
+        std::uint32_t written = 0;
+        status = WriteBytes(output, piece + start, end - start, &written);
+        column = (column + written) % kTextRowBytes;
+        return platform::Succeeded(status);
+    };
+    for (std::uint32_t i = 0; i < length; ++i) {
+        switch (piece[i]) {
+        case 0: {
+            // The piece is the caller's; a zero byte goes out as a space of its own.
+            if (!writeRun(i)) {
+                return status;
+            }
+            std::uint32_t written = 0;
+            status = WriteBytes(output, " ", 1, &written);
+            column = (column + written) % kTextRowBytes;
+            if (platform::Failed(status)) {
+                return status;
+            }
+            start = i + 1;
+            break;
+        }
+        case 9:
+            if (!writeRun(i)) {
+                return status;
+            }
+            if (platform::Failed(status = WriteTab(output, &column))) {
+                return status;
+            }
+            start = i + 1;
+            break;
+        case 13:
+            if (!writeRun(i)) {
+                return status;
+            }
+            start = i + 1;
+            break;
+        case 10:
+            if (!writeRun(i)) {
+                return status;
+            }
+            if (platform::Failed(status = PadRow(output, &column))) {
+                return status;
+            }
+            start = i + 1;
+            break;
+        default:
+            break;
+        }
+    }
+    writeRun(length);
+    return status;
+}
+
+StatusCode WriteWideAsAnsi(const char16_t* units, std::size_t count, platform::IStream* output,
+                           std::uint32_t* written)
+{
+    if (written) {
+        *written = 0;
+    }
+    if ((!units && count != 0) || !output) {
+        return platform::E_INVALIDARG;
+    }
+    constexpr std::size_t kChunkUnits = 1024;
+    std::uint32_t total = 0;
+    std::size_t done = 0;
+    while (done < count) {
+        std::size_t chunk = std::min(kChunkUnits, count - done);
+        // Keep a surrogate pair in one chunk.
+        if (chunk > 1 && done + chunk < count && IsHighSurrogate(units[done + chunk - 1])) {
+            --chunk;
+        }
+        const std::string text = platform::Utf16ToUtf8(std::u16string_view(units + done, chunk));
+        std::uint32_t wrote = 0;
+        const StatusCode status =
+            WriteBytes(output, text.data(), static_cast<std::uint32_t>(text.size()), &wrote);
+        total += wrote;
+        if (written) {
+            *written = total;
+        }
+        if (platform::Failed(status)) {
+            return status;
+        }
+        done += chunk;
+    }
+    return platform::S_OK;
+}
+
+StatusCode UnicodeTextToRows(const std::uint8_t* piece, std::uint32_t length,
+                             platform::IStream* output, void* context)
+{
+    if ((!piece && length != 0) || !output || !context) {
+        return platform::E_INVALIDARG;
+    }
+    auto* state = static_cast<TextRowContext*>(context);
+    std::uint32_t& column = state->column;
+    const std::uint32_t unitCount = length / 2;
+    std::u16string units(unitCount, u'\0');
+    for (std::uint32_t i = 0; i < unitCount; ++i) {
+        const auto unit = static_cast<char16_t>(piece[2 * i] | (piece[2 * i + 1] << 8));
+        units[i] = unit == 0 ? u' ' : unit;
+    }
+    StatusCode status = platform::S_OK;
+    auto writeUnits = [&](const char16_t* first, std::size_t count) {
+        std::uint32_t wrote = 0;
+        status = WriteWideAsAnsi(first, count, output, &wrote);
+        column = (column + wrote) % kTextRowBytes;
+        return platform::Succeeded(status);
+    };
+
+    std::uint32_t start = 0;
+    // A high surrogate that ended the previous piece pairs with this piece's first unit.
+    if (state->pendingHighSurrogate != 0) {
+        const char16_t pair[2] = {state->pendingHighSurrogate,
+                                  unitCount > 0 ? units[0] : u'\0'};
+        if (unitCount == 0) {
+            return platform::S_OK;
+        }
+        state->pendingHighSurrogate = 0;
+        if (IsLowSurrogate(pair[1])) {
+            if (!writeUnits(pair, 2)) {
+                return status;
+            }
+            start = 1;
+        } else if (!writeUnits(pair, 1)) {
+            return status;
+        }
+    }
+    auto writeRun = [&](std::uint32_t end) {
+        return start >= end || writeUnits(units.data() + start, end - start);
+    };
+    for (std::uint32_t i = start; i < unitCount; ++i) {
+        switch (units[i]) {
+        case 9:
+            if (!writeRun(i) || platform::Failed(status = WriteTab(output, &column))) {
+                return status;
+            }
+            start = i + 1;
+            break;
+        case 13:
+            if (!writeRun(i)) {
+                return status;
+            }
+            start = i + 1;
+            break;
+        case 10:
+            if (!writeRun(i) || platform::Failed(status = PadRow(output, &column))) {
+                return status;
+            }
+            start = i + 1;
+            break;
+        default:
+            break;
+        }
+    }
+    std::uint32_t end = unitCount;
+    if (end > start && IsHighSurrogate(units[end - 1])) {
+        state->pendingHighSurrogate = units[end - 1];
+        --end;
+    }
+    writeRun(end);
+    return status;
+}
+
+} // namespace viewer::doc
