@@ -1,0 +1,371 @@
+// The compressing side of CompressedRtfStream: a 4096-byte ring with a 17-byte lookahead,
+// matches found in a binary tree keyed by the 17 bytes at each ring position.
+#include <algorithm>
+#include <cstring>
+
+#include "viewer/rtf/chain_alloc.h"
+#include "viewer/rtf/compressed_rtf_p.h"
+
+namespace viewer::rtf {
+
+using platform::E_ACCESSDENIED;
+using platform::E_FAIL;
+using platform::E_INVALIDARG;
+using platform::S_OK;
+using platform::StatusCode;
+
+namespace {
+
+void StoreLe32(std::uint8_t* bytes, std::uint32_t value) {
+    bytes[0] = static_cast<std::uint8_t>(value);
+    bytes[1] = static_cast<std::uint8_t>(value >> 8);
+    bytes[2] = static_cast<std::uint8_t>(value >> 16);
+    bytes[3] = static_cast<std::uint8_t>(value >> 24);
+}
+
+} // namespace
+
+StatusCode CompressedRtfStream::InitialiseWriter() {
+    if (!Uncompressed()) {
+        m_priming = true;
+        void* tree = nullptr;
+        if (const StatusCode status = ChainAllocMore(kMatchTreeBytes, this, &tree);
+            platform::Failed(status)) {
+            return status;
+        }
+        m_tree = static_cast<MatchNode*>(tree);
+        std::memset(m_tree, 0xFF, kMatchTreeBytes); // every link -1
+    }
+    std::uint64_t position = 0;
+    if (const StatusCode status = m_source->Seek(0, platform::STREAM_SEEK_CUR, &position);
+        platform::Failed(status)) {
+        return status;
+    }
+    m_headerPosition = position;
+    const std::uint8_t placeholder[kCompressedRtfHeaderSize] = {};
+    std::uint32_t written = 0;
+    if (const StatusCode status = m_source->Write(placeholder, sizeof(placeholder), &written);
+        platform::Failed(status)) {
+        return status;
+    }
+    return written < sizeof(placeholder) ? E_FAIL : S_OK;
+}
+
+StatusCode CompressedRtfStream::Write(const void* buffer, std::uint32_t count,
+                                      std::uint32_t* done) {
+    std::uint32_t taken = 0;
+    StatusCode status = S_OK;
+    if (!m_writing) {
+        status = E_ACCESSDENIED;
+    } else if (count != 0 && !buffer) {
+        status = E_INVALIDARG;
+    } else if (Uncompressed()) {
+        if (count != 0 && m_finished) {
+            status = E_ACCESSDENIED;
+        } else {
+            status = m_source->Write(buffer, count, &taken);
+            taken = std::min(taken, count);
+            m_headerCrcOrRawCount += taken;
+        }
+    } else {
+        status = WriteCompressed(static_cast<const std::uint8_t*>(buffer), count, &taken);
+    }
+    if (done) {
+        *done = taken;
+    }
+    return status;
+}
+
+StatusCode CompressedRtfStream::Commit(std::uint32_t flags) {
+    if (!m_writing) {
+        return E_ACCESSDENIED;
+    }
+    m_finished = true;
+    StatusCode status = S_OK;
+    if (Uncompressed()) {
+        status = RewriteHeader();
+    } else {
+        std::uint32_t taken = 0;
+        status = WriteCompressed(nullptr, 0, &taken);
+    }
+    return status == S_OK ? m_source->Commit(flags) : status;
+}
+
+void CompressedRtfStream::StoreLookahead(std::uint32_t position, std::uint8_t byte) {
+    m_ring[position] = byte;
+    if (position < kMaxMatch) {
+        m_ring[kRingSize + position] = byte;
+    }
+}
+
+// The first 17 bytes prime the lookahead; then every ring position up to the current
+// one goes into the tree, the last insertion giving the first match.
+void CompressedRtfStream::FinishPriming() {
+    std::memcpy(m_ring + kRingSize, m_ring, kMaxMatch);
+    for (std::uint32_t position = 0; position <= m_writePos; ++position) {
+        InsertNode(static_cast<std::int32_t>(position));
+    }
+    m_priming = false;
+}
+
+StatusCode CompressedRtfStream::WriteCompressed(const std::uint8_t* input, std::uint32_t count,
+                                                std::uint32_t* taken) {
+    if (count == 0 && !m_finished) {
+        return E_INVALIDARG;
+    }
+    if (count != 0 && m_finished) {
+        return E_ACCESSDENIED;
+    }
+    const std::uint8_t* in = input;
+    const std::uint8_t* const end = input + count;
+    StatusCode status = S_OK;
+
+    if (m_priming) {
+        while (m_lookahead < kMaxMatch && in != end) {
+            StoreLookahead(m_writePos + m_lookahead, *in++);
+            ++m_lookahead;
+        }
+        if (m_lookahead < kMaxMatch && !m_finished) {
+            *taken = count;
+            m_headerCrcOrRawCount += count;
+            return S_OK;
+        }
+        FinishPriming();
+    }
+
+    for (;;) {
+        // Advance over the positions the last item covered, each taking one input byte
+        // into the far end of the lookahead (or, when finishing, shrinking it).
+        while (m_advanceLeft != 0) {
+            if (in != end) {
+                const std::uint32_t far = (m_writePos + kMaxMatch) & kRingMask;
+                RemoveNode(static_cast<std::int32_t>(far));
+                StoreLookahead(far, *in++);
+            } else if (!m_finished) {
+                break;
+            } else {
+                --m_lookahead;
+            }
+            --m_advanceLeft;
+            m_writePos = (m_writePos + 1) & kRingMask;
+            if (m_lookahead == 0) {
+                m_advanceLeft = 0;
+                break;
+            }
+            InsertNode(static_cast<std::int32_t>(m_writePos));
+        }
+        if (m_advanceLeft != 0 || m_lookahead == 0) {
+            break;
+        }
+        if (m_blockItems == 8) {
+            // Only after a failed emission: the full block goes out before anything else.
+            if (status = EmitBlock(); platform::Failed(status)) {
+                break;
+            }
+        }
+        const std::uint32_t length = std::min(m_matchLen, m_lookahead);
+        m_blockControl >>= 1;
+        if (length >= 2) {
+            const std::uint32_t word = static_cast<std::uint32_t>(m_matchPos) << 4 | (length - 2);
+            m_blockControl |= 0x80;
+            m_blockBytes[m_blockSize++] = static_cast<std::uint8_t>(word >> 8);
+            m_blockBytes[m_blockSize++] = static_cast<std::uint8_t>(word);
+            m_advanceLeft = length;
+        } else {
+            m_blockBytes[m_blockSize++] = m_ring[m_writePos];
+            m_advanceLeft = 1;
+        }
+        if (++m_blockItems == 8) {
+            if (status = EmitBlock(); platform::Failed(status)) {
+                break;
+            }
+        }
+    }
+
+    if (platform::Succeeded(status) && m_finished && m_lookahead == 0) {
+        // The end reference points at the current write position; a partial block is
+        // shifted so that its first item sits in bit 0. It is written once only: a
+        // second Commit must not append a second end block behind the first.
+        if (!m_endWritten && m_blockItems == 8) {
+            status = EmitBlock();
+        }
+        if (platform::Succeeded(status) && !m_endWritten) {
+            const std::uint32_t word = m_writePos << 4;
+            m_blockControl = static_cast<std::uint8_t>(m_blockControl >> 1 | 0x80);
+            m_blockBytes[m_blockSize++] = static_cast<std::uint8_t>(word >> 8);
+            m_blockBytes[m_blockSize++] = static_cast<std::uint8_t>(word);
+            ++m_blockItems;
+            m_blockControl = static_cast<std::uint8_t>(m_blockControl >> (8 - m_blockItems));
+            m_endWritten = true;
+        }
+        if (platform::Succeeded(status) && m_blockItems != 0) {
+            status = EmitBlock();
+        }
+        if (platform::Succeeded(status)) {
+            status = Flush();
+        }
+        if (platform::Succeeded(status)) {
+            status = RewriteHeader();
+        }
+    }
+
+    const auto consumed = static_cast<std::uint32_t>(in - input);
+    *taken = consumed;
+    m_headerCrcOrRawCount += consumed;
+    return status;
+}
+
+// Each ring position is a node keyed by the 17 bytes starting there. The walk keeps the
+// first node with the longest common prefix as the match; a node with all 17 bytes equal
+// is replaced by the new position, which is newer and so further from being overwritten.
+void CompressedRtfStream::InsertNode(std::int32_t position) {
+    MatchNode* const tree = m_tree;
+    const std::uint8_t* const key = m_ring + position;
+    tree[position].smaller = kNoNode;
+    tree[position].larger = kNoNode;
+    m_matchLen = 0;
+    std::int32_t node = kTreeAnchor;
+    bool goSmaller = true;
+    for (;;) {
+        std::int32_t& link = goSmaller ? tree[node].smaller : tree[node].larger;
+        if (link == kNoNode) {
+            link = position;
+            tree[position].parent = node;
+            return;
+        }
+        node = link;
+        const std::uint8_t* const other = m_ring + node;
+        std::uint32_t same = 0;
+        while (same < kMaxMatch && key[same] == other[same]) {
+            ++same;
+        }
+        if (same > m_matchLen) {
+            m_matchPos = node;
+            m_matchLen = same;
+        }
+        if (same == kMaxMatch) {
+            MatchNode& old = tree[node];
+            tree[position] = old;
+            if (old.smaller != kNoNode) {
+                tree[old.smaller].parent = position;
+            }
+            if (old.larger != kNoNode) {
+                tree[old.larger].parent = position;
+            }
+            MatchNode& parent = tree[old.parent];
+            (parent.smaller == node ? parent.smaller : parent.larger) = position;
+            old.parent = kNoNode;
+            return;
+        }
+        goSmaller = key[same] < other[same];
+    }
+}
+
+// A node with two children gives its place to its in-order successor.
+void CompressedRtfStream::RemoveNode(std::int32_t position) {
+    MatchNode* const tree = m_tree;
+    MatchNode& node = tree[position];
+    if (node.parent == kNoNode) {
+        return;
+    }
+    std::int32_t heir = kNoNode;
+    if (node.larger == kNoNode) {
+        heir = node.smaller;
+    } else if (node.smaller == kNoNode) {
+        heir = node.larger;
+    } else {
+        heir = node.larger;
+        if (tree[heir].smaller != kNoNode) {
+            do {
+                heir = tree[heir].smaller;
+            } while (tree[heir].smaller != kNoNode);
+            MatchNode& successor = tree[heir];
+            tree[successor.parent].smaller = successor.larger;
+            if (successor.larger != kNoNode) {
+                tree[successor.larger].parent = successor.parent;
+            }
+            successor.larger = node.larger;
+            tree[node.larger].parent = heir;
+        }
+        tree[heir].smaller = node.smaller;
+        tree[node.smaller].parent = heir;
+    }
+    if (heir != kNoNode) {
+        tree[heir].parent = node.parent;
+    }
+    MatchNode& parent = tree[node.parent];
+    (parent.larger == position ? parent.larger : parent.smaller) = heir;
+    node.parent = kNoNode;
+}
+
+StatusCode CompressedRtfStream::EmitBlock() {
+    const std::uint32_t size = 1 + m_blockSize;
+    if (m_ioCount + size > kIoBufferSize) {
+        if (const StatusCode status = Flush(); platform::Failed(status)) {
+            return status;
+        }
+    }
+    m_io[m_ioCount] = m_blockControl;
+    std::memcpy(m_io + m_ioCount + 1, m_blockBytes, m_blockSize);
+    m_ioCount += size;
+    m_blockControl = 0;
+    m_blockItems = 0;
+    m_blockSize = 0;
+    return m_finished ? Flush() : S_OK;
+}
+
+StatusCode CompressedRtfStream::Flush() {
+    if (m_ioCount == 0) {
+        return S_OK;
+    }
+    std::uint32_t written = 0;
+    if (const StatusCode status = m_source->Write(m_io, m_ioCount, &written);
+        platform::Failed(status)) {
+        return status;
+    }
+    if (written < m_ioCount) {
+        return E_FAIL;
+    }
+    m_dataCount += m_ioCount;
+    m_crc = CompressedRtfCrc(m_io, m_ioCount, m_crc);
+    m_ioCount = 0;
+    return S_OK;
+}
+
+// The header goes where the placeholder was; the source is left where it was.
+StatusCode CompressedRtfStream::RewriteHeader() {
+    std::uint8_t header[kCompressedRtfHeaderSize];
+    const std::uint32_t rawCount = m_headerCrcOrRawCount;
+    if (Uncompressed()) {
+        StoreLe32(header, rawCount + 12);
+        StoreLe32(header + 4, rawCount);
+        StoreLe32(header + 8, kUncompressedRtfMagic);
+        StoreLe32(header + 12, 0);
+    } else {
+        StoreLe32(header, m_dataCount + 12);
+        StoreLe32(header + 4, rawCount);
+        StoreLe32(header + 8, kCompressedRtfMagic);
+        StoreLe32(header + 12, m_crc);
+    }
+    std::uint64_t here = 0;
+    StatusCode status = m_source->Seek(0, platform::STREAM_SEEK_CUR, &here);
+    if (platform::Failed(status)) {
+        return status;
+    }
+    status = m_source->Seek(static_cast<std::int64_t>(m_headerPosition), platform::STREAM_SEEK_SET,
+                            nullptr);
+    if (platform::Failed(status)) {
+        return status;
+    }
+    std::uint32_t written = 0;
+    status = m_source->Write(header, sizeof(header), &written);
+    if (platform::Succeeded(status) && written < sizeof(header)) {
+        status = E_FAIL;
+    }
+    // Go back even after a failed write, so that the source is not left at the header.
+    const StatusCode back =
+        m_source->Seek(static_cast<std::int64_t>(here), platform::STREAM_SEEK_SET, nullptr);
+    return platform::Failed(status) ? status : back;
+}
+
+} // namespace viewer::rtf
