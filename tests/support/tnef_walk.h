@@ -1,0 +1,239 @@
+// A walk of a whole TNEF stream with the document's reader, in the order the tree pane
+// reads it: header, each attribute record, the decoded element of simple attributes
+// (re-read with ReadAttributeAt), and the lists, rows, properties and values of
+// attMAPIProps, attAttachment and attRecipTable followed by SkipAttribute. Tests, the fuzz
+// target and the benchmark share it; it keeps counts and positions, not the elements.
+// Header-only so that the fuzz target and benchmark can use it without the test main().
+#pragma once
+
+#include <algorithm>
+#include <cstdint>
+#include <vector>
+
+#include "viewer/doc/element.h"
+#include "viewer/doc/envelon_doc.h"
+
+namespace testing_support {
+
+struct WalkOptions {
+    bool computeChecksums = false; // also sum every record's data (then SkipAttribute)
+    bool keepPositions = true;     // record where each attribute and value lay
+};
+
+struct WalkedAttribute {
+    std::uint64_t position;
+    std::uint32_t identifier;
+    std::uint32_t length;
+    std::uint16_t stored;
+    std::uint16_t computed; // 0 unless checksums were computed
+};
+
+struct WalkedValue {
+    std::uint64_t position;
+    std::uint32_t tag;
+    std::uint32_t kind;
+    std::uint32_t size;
+    bool hasData;
+};
+
+struct WalkSummary {
+    bool header = false;
+    bool validHeader = false;
+    platform::StatusCode end = 0; // the status that ended the walk
+    std::uint32_t attributes = 0;
+    std::uint32_t decoded = 0;    // elements filled with ReadAttributeAt
+    std::uint32_t attachments = 0;
+    std::uint32_t lists = 0;      // property lists and recipient tables
+    std::uint32_t rows = 0;
+    std::uint32_t properties = 0;
+    std::uint32_t namedProperties = 0;
+    std::uint32_t values = 0;
+    std::uint64_t keptValueBytes = 0;
+    // FNV-1a over every data byte the elements kept, in walk order.
+    std::uint64_t digest = 0xCBF29CE484222325ull;
+    std::vector<WalkedAttribute> walked;
+    std::vector<WalkedValue> valueList;
+};
+
+// The element kind the tree makes for an attribute, or 0 when it makes no node.
+inline std::uint32_t DecodedKindOf(const viewer::doc::AttributeElement& attribute)
+{
+    using namespace viewer::doc;
+    switch (attribute.m_identifier) {
+    case attSubject: case attMessageID: case attParentID: case attConversationID: case attBody:
+    case attAttachTitle: case attAttachTransportFilename: case attMessageClass:
+    case attOriginalMessageClass: case attNull: case attFrom: case attMessageStatus:
+    case attPriority: case attAidOwner: case attRequestRes: case attOwner: case attSentFor:
+    case attDelegate: case attTnefVersion: case attOemCodepage:
+        return ELEM_ATTRIBUTE_DATA;
+    case attDateStart: case attDateEnd: case attDateSent: case attDateRecd:
+    case attAttachCreateDate: case attAttachModifyDate: case attDateModified:
+        return attribute.m_length == 14 ? ELEM_DATE : ELEM_ATTRIBUTE_DATA;
+    case attAttachRenddata:
+        return attribute.m_length == 14 ? ELEM_RENDERING : ELEM_ATTRIBUTE_DATA;
+    case attAttachMetaFile:
+        return attribute.m_length <= kMaxMetafileLength ? ELEM_METAFILE : ELEM_ATTRIBUTE_DATA;
+    case attAttachData:
+        return ELEM_ATTACH_DATA;
+    case attMAPIProps: case attAttachment:
+        return ELEM_PROPERTY_LIST;
+    case attRecipTable:
+        return ELEM_RECIPIENT_TABLE;
+    default:
+        return 0;
+    }
+}
+
+// The value kind the tree turns a plain value into.
+inline std::uint32_t ValueKindOf(const viewer::doc::ValueElement& value)
+{
+    using namespace viewer::doc;
+    static constexpr std::uint8_t kStorage[16] = {0x0B, 0, 0, 0, 0, 0, 0, 0, 0xC0, 0, 0, 0, 0, 0, 0, 0x46};
+    static constexpr std::uint8_t kMessage[16] = {0x07, 0x03, 0x02, 0, 0, 0, 0, 0, 0xC0, 0, 0, 0, 0, 0, 0, 0x46};
+    switch (value.m_tag) {
+    case PR_RTF_COMPRESSED:
+        return ELEM_COMPRESSED_RTF;
+    case PR_BODY_HTML: case PR_BODY_HTML_A: case PR_BODY_HTML_W:
+        return ELEM_HTML_BODY;
+    case PR_ATTACH_DATA_OBJ:
+        if (value.Iid() && std::equal(kStorage, kStorage + 16, value.Iid())) {
+            return ELEM_OLE_OBJECT;
+        }
+        if (value.Iid() && std::equal(kMessage, kMessage + 16, value.Iid())) {
+            return ELEM_EMBEDDED_MESSAGE;
+        }
+        return ELEM_VALUE;
+    case PR_ATTACH_DATA_BIN:
+        return ELEM_ATTACH_DATA_BIN;
+    default:
+        return ELEM_VALUE;
+    }
+}
+
+namespace walk_detail {
+
+inline void Mix(std::uint64_t& digest, const std::uint8_t* bytes, std::uint32_t count)
+{
+    for (std::uint32_t i = 0; i < count; ++i) {
+        digest = (digest ^ bytes[i]) * 0x100000001B3ull;
+    }
+}
+
+inline platform::StatusCode Properties(viewer::doc::CEnvelonDoc& doc, std::uint32_t count,
+                                       const WalkOptions& options, WalkSummary& summary)
+{
+    using namespace viewer::doc;
+    for (std::uint32_t i = 0; i < count; ++i) {
+        PropertyElement property;
+        platform::StatusCode status = doc.ReadProperty(&property);
+        if (status < 0) {
+            return status;
+        }
+        ++summary.properties;
+        if (const NamedPropertyIdentity* identity = property.Identity()) {
+            ++summary.namedProperties;
+            Mix(summary.digest, identity->guid, 16);
+            for (const char16_t* c = identity->name; c && *c; ++c) {
+                const std::uint8_t unit[2] = {static_cast<std::uint8_t>(*c),
+                                              static_cast<std::uint8_t>(*c >> 8)};
+                Mix(summary.digest, unit, 2);
+            }
+        }
+        for (std::uint32_t j = 0; j < property.m_valueCount; ++j) {
+            ValueElement plain;
+            status = doc.ReadValue(&property, &plain);
+            if (status < 0) {
+                return status;
+            }
+            ValueElement special(ValueKindOf(plain));
+            special.TakeOver(plain);
+            ++summary.values;
+            if (special.Data()) {
+                summary.keptValueBytes += special.DataLength();
+                Mix(summary.digest, special.Data(), special.DataLength());
+            }
+            if (special.Iid()) {
+                Mix(summary.digest, special.Iid(), 16);
+            }
+            if (options.keepPositions) {
+                summary.valueList.push_back({special.m_position, special.m_tag, special.Kind(),
+                                             special.m_size, special.Data() != nullptr});
+            }
+        }
+    }
+    return 0;
+}
+
+} // namespace walk_detail
+
+inline WalkSummary WalkStream(viewer::doc::CEnvelonDoc& doc, const WalkOptions& options = {})
+{
+    using namespace viewer::doc;
+    WalkSummary summary;
+    HeaderElement header;
+    summary.end = doc.ReadHeader(&header);
+    if (summary.end < 0) {
+        return summary;
+    }
+    summary.header = true;
+    summary.validHeader = header.IsValid();
+
+    AttributeElement attribute(ELEM_ATTRIBUTE);
+    platform::StatusCode status = doc.ReadFirstAttribute(&attribute);
+    while (status >= 0) {
+        ++summary.attributes;
+        if (CEnvelonDoc::StartsAttachment(attribute)) {
+            ++summary.attachments;
+        }
+        WalkedAttribute walked{attribute.m_position, attribute.m_identifier, attribute.m_length,
+                               attribute.m_checksum, 0};
+        if (options.computeChecksums) {
+            status = doc.ComputeChecksum(&attribute, &walked.computed);
+            if (status >= 0) {
+                status = doc.SkipAttribute(&attribute);
+            }
+            if (status < 0) {
+                break;
+            }
+        }
+        if (options.keepPositions) {
+            summary.walked.push_back(walked);
+        }
+
+        const std::uint32_t kind = DecodedKindOf(attribute);
+        if (kind == ELEM_PROPERTY_LIST || kind == ELEM_RECIPIENT_TABLE) {
+            ListElement list(kind);
+            if (doc.ReadPropertyListHeader(&attribute, &list) >= 0) {
+                ++summary.lists;
+                platform::StatusCode children = 0;
+                if (kind == ELEM_RECIPIENT_TABLE) {
+                    for (std::uint32_t row = 0; row < list.m_count && children >= 0; ++row) {
+                        ListElement rowList(ELEM_PROPERTY_LIST);
+                        children = doc.ReadRowHeader(&rowList);
+                        if (children >= 0) {
+                            ++summary.rows;
+                            children = walk_detail::Properties(doc, rowList.m_count, options, summary);
+                        }
+                    }
+                } else {
+                    children = walk_detail::Properties(doc, list.m_count, options, summary);
+                }
+                if (children >= 0) {
+                    static_cast<void>(doc.SkipAttribute(&attribute));
+                }
+            }
+        } else if (kind != 0) {
+            AttributeElement decoded(kind);
+            if (doc.ReadAttributeAt(&attribute, &decoded) >= 0) {
+                ++summary.decoded;
+                walk_detail::Mix(summary.digest, decoded.Buffer(), decoded.Capacity());
+            }
+        }
+        attribute.Reset();
+        status = doc.ReadNextAttribute(&attribute);
+    }
+    summary.end = status;
+    return summary;
+}
+
+} // namespace testing_support
