@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
-# The main job of ./run: register the stream server in the user's registration
-# store and report it. Later this runs the command-line viewer on FILE.
+# The main job of ./run: show the tree of FILE (the bundled sample when none is given)
+# with the command-line viewer.
 set -euo pipefail
 top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-exec "$top/build/bin/rillex-register" "$@"
+if [ $# -eq 0 ]; then
+    set -- "$top/samples/sample.tnef"
+fi
+exec "$top/build/bin/pallion-cli" tree "$@"
