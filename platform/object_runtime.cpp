@@ -45,7 +45,7 @@ bool WritableByOthers(const struct stat& info)
 
 bool OwnedByUs(const struct stat& info)
 {
-    return info.st_uid == 0 || info.st_uid == ::getuid();
+    return info.st_uid == 0 || info.st_uid == ::geteuid();
 }
 
 StatusCode FindServer(const std::string& path, Server** server)

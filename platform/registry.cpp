@@ -475,9 +475,8 @@ StatusCode Lock(int fd, int operation)
 }
 
 // Writes `text` to a new 0600 file beside `path`, flushes it and renames it over `path`, so
-// a reader or a crash sees the old store or the new one, never half of one. With `locked`,
-// the new file is locked before it takes the name and handed over still locked.
-StatusCode ReplaceFile(const std::string& path, std::string_view text, UniqueFd* locked)
+// a reader or a crash sees the old store or the new one, never half of one.
+StatusCode ReplaceFile(const std::string& path, std::string_view text)
 {
     std::string temp = path + ".tmp-XXXXXX";
     UniqueFd fd(::mkostemp(temp.data(), O_CLOEXEC));
@@ -489,9 +488,6 @@ StatusCode ReplaceFile(const std::string& path, std::string_view text, UniqueFd*
     if (Succeeded(status) && ::fsync(fd.Get()) != 0) {
         status = StatusFromErrno();
     }
-    if (Succeeded(status) && locked) {
-        status = Lock(fd.Get(), LOCK_EX);
-    }
     if (Succeeded(status) && ::rename(temp.c_str(), path.c_str()) != 0) {
         status = StatusFromErrno();
     }
@@ -499,9 +495,6 @@ StatusCode ReplaceFile(const std::string& path, std::string_view text, UniqueFd*
         return status;
     }
     (void)owner.Release();
-    if (locked) {
-        *locked = std::move(fd);
-    }
     return S_OK;
 }
 
@@ -584,6 +577,8 @@ StatusCode CreateMemoryStore(const std::string& path, std::string_view text)
     }
     // The previous memory store (for another path) stays open: another copy of this code
     // may still be reading it.
+    // setenv is not safe against other threads reading the environment; the store changes
+    // from the one thread that runs the program's logic.
     const std::string value = std::to_string(::getpid()) + ":" + std::to_string(fd) + ":" + path;
     ::setenv(kMemoryVariable, value.c_str(), 1);
     return S_OK;
@@ -664,34 +659,41 @@ StatusCode RegistryReadText(RegistryRoot root, std::string_view key, std::string
     return S_OK;
 }
 
-StatusCode RegistryWriteText(RegistryRoot root, std::string_view key, std::string_view name,
-                             std::string_view text)
+namespace {
+
+// One change in a transaction of its own; a recovered store's warning is passed on.
+StatusCode WriteOne(RegistryRoot root, std::string_view key, std::string_view name,
+                    const RegistryValue& value)
 {
     Transaction transaction;
     const StatusCode begun = transaction.Begin();
     if (Failed(begun)) {
         return begun;
     }
-    StatusCode status = transaction.SetText(root, key, name, text);
+    StatusCode status = transaction.Data().SetValue(root, key, name, value);
     if (Succeeded(status)) {
         status = transaction.Commit();
     }
     return Failed(status) ? status : begun;
 }
 
+} // namespace
+
+StatusCode RegistryWriteText(RegistryRoot root, std::string_view key, std::string_view name,
+                             std::string_view text)
+{
+    RegistryValue value;
+    value.text = std::string(text);
+    return WriteOne(root, key, name, value);
+}
+
 StatusCode RegistryWriteNumber(RegistryRoot root, std::string_view key, std::string_view name,
                                std::uint32_t number)
 {
-    Transaction transaction;
-    const StatusCode begun = transaction.Begin();
-    if (Failed(begun)) {
-        return begun;
-    }
-    StatusCode status = transaction.SetNumber(root, key, name, number);
-    if (Succeeded(status)) {
-        status = transaction.Commit();
-    }
-    return Failed(status) ? status : begun;
+    RegistryValue value;
+    value.type = REG_DWORD;
+    value.number = number;
+    return WriteOne(root, key, name, value);
 }
 
 // ---- Transactions ------------------------------------------------------------------------
@@ -721,59 +723,42 @@ StatusCode Transaction::Begin()
         return Succeeded(RegistryData::Parse(text, &m_data)) ? S_OK : REGISTRY_S_STORE_RECOVERED;
     }
 
-    MakeFolders(FolderOf(m_path));
-    // The lock is on the file's inode, and a change replaces the inode: after waiting for
-    // the lock, make sure the name still leads to the inode we hold, or start over.
-    for (int attempt = 0;; ++attempt) {
-        UniqueFd fd(::open(m_path.c_str(), O_RDONLY | O_CREAT | O_CLOEXEC, 0600));
-        if (!fd.Valid()) {
-            // A folder that cannot be written: read what is there, keep changes in memory.
-            m_readOnly = true;
-            fd = UniqueFd(::open(m_path.c_str(), O_RDONLY | O_CLOEXEC));
-            if (!fd.Valid()) {
-                m_begun = true;
-                return S_OK;
-            }
-        }
-        StatusCode status = Lock(fd.Get(), LOCK_EX);
+    // A change replaces the store file, so the lock is taken on its folder, which stays put
+    // (a lock on the file would be left behind on the replaced inode).
+    const std::string folder = FolderOf(m_path);
+    MakeFolders(folder);
+    UniqueFd lock(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (lock.Valid()) {
+        const StatusCode status = Lock(lock.Get(), LOCK_EX);
         if (Failed(status)) {
             return status;
         }
-        struct stat held {};
-        struct stat named {};
-        if (::fstat(fd.Get(), &held) != 0) {
-            return StatusFromErrno();
-        }
-        const bool current = ::stat(m_path.c_str(), &named) == 0 && named.st_dev == held.st_dev &&
-                             named.st_ino == held.st_ino;
-        if (!current && attempt < 100) {
-            continue;
-        }
-        status = ReadAll(fd.Get(), &text);
-        if (Failed(status) && status != E_INVALID_DATA) {
-            return status;
-        }
-        m_lock = std::move(fd);
-        m_begun = true;
-        if (Succeeded(status) && Succeeded(RegistryData::Parse(text, &m_data))) {
-            return S_OK;
-        }
-        break;
+    }
+    m_lock = std::move(lock);
+    m_begun = true;
+
+    UniqueFd fd(::open(m_path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!fd.Valid()) {
+        // No store yet (or no folder for one): start empty. A store we cannot read must not
+        // be replaced by one that lacks its content: changes then stay in memory.
+        m_readOnly = errno != ENOENT && errno != ENOTDIR;
+        return S_OK;
+    }
+    const StatusCode read = ReadAll(fd.Get(), &text);
+    if (Failed(read) && read != E_INVALID_DATA) {
+        m_readOnly = true;
+        return S_OK;
+    }
+    if (Succeeded(read) && Succeeded(RegistryData::Parse(text, &m_data))) {
+        return S_OK;
     }
 
-    // Malformed: keep its bytes aside and put a fresh store in its place, still locked, so
-    // nobody waiting for the lock writes into the broken one. Where the folder cannot be
-    // written the broken file stays as it is and the fresh store lives in memory.
-    if (m_readOnly || Failed(KeepBrokenStore(m_path, text))) {
+    // Malformed: keep its bytes aside, then start a fresh store. Where the folder cannot
+    // be written the broken file stays as it is and the fresh store lives in memory.
+    if (Failed(KeepBrokenStore(m_path, text)) ||
+        Failed(ReplaceFile(m_path, RegistryData().Serialize()))) {
         m_readOnly = true;
-        return REGISTRY_S_STORE_RECOVERED;
     }
-    UniqueFd fresh;
-    if (Failed(ReplaceFile(m_path, RegistryData().Serialize(), &fresh))) {
-        m_readOnly = true;
-        return REGISTRY_S_STORE_RECOVERED;
-    }
-    m_lock = std::move(fresh);
     return REGISTRY_S_STORE_RECOVERED;
 }
 
@@ -805,7 +790,7 @@ StatusCode Transaction::Commit()
     StatusCode status = S_OK;
     if (m_lock.Valid() && IsOurMemoryFile(m_lock.Get())) {
         status = WriteMemoryStore(m_lock.Get(), text);
-    } else if (m_readOnly || Failed(ReplaceFile(m_path, text, nullptr))) {
+    } else if (m_readOnly || Failed(ReplaceFile(m_path, text))) {
         // The folder cannot be written (read-only home, full disk): opening files must
         // still work, so the store lives in memory from now on.
         status = CreateMemoryStore(m_path, text);

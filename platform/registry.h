@@ -13,7 +13,8 @@
 //
 // The file is $PALLION_REGISTRY, else $XDG_CONFIG_HOME/corvane/registry.reg, else
 // ~/.config/corvane/registry.reg, worked out at each use. Changes are read-modify-write
-// under an exclusive flock and land by renaming a complete 0600 file over the old one.
+// under an exclusive flock (on the store's folder) and land by renaming a complete 0600
+// file over the old one.
 // When the folder cannot be written the store of this process moves into memory (shared by
 // every copy of this code in the process) and registrations live as long as the process.
 #pragma once
@@ -128,9 +129,9 @@ public:
 
 private:
     bool m_begun = false;
-    bool m_readOnly = false; // the file could not be opened for locking: commit to memory
+    bool m_readOnly = false; // the store must not be replaced: commit to memory
     std::string m_path;
-    UniqueFd m_lock;         // the locked store (file or memory), released on destruction
+    UniqueFd m_lock;         // the locked store folder or memory store, unlocked on destruction
     RegistryData m_data;
 };
 

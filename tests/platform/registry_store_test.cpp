@@ -270,3 +270,17 @@ TEST(RegistryStore, ReadOnlyFolderStillShowsItsStore)
     EXPECT_TRUE(RegistryInMemory());
     ::chmod(folder.c_str(), 0700);
 }
+
+TEST(RegistryStore, UnreadableStoreIsNeverReplaced)
+{
+    if (::geteuid() == 0) {
+        GTEST_SKIP() << "permission bits do not stop root";
+    }
+    ASSERT_EQ(RegistryWriteText(RegistryRoot::ClassesRoot, "precious", "", "keep"), S_OK);
+    const auto before = ReadFile(RegistryStorePath());
+    ASSERT_EQ(::chmod(RegistryStorePath().c_str(), 0200), 0);
+    EXPECT_EQ(RegistryWriteText(RegistryRoot::ClassesRoot, "new", "", "value"), S_OK);
+    EXPECT_TRUE(RegistryInMemory());
+    ASSERT_EQ(::chmod(RegistryStorePath().c_str(), 0600), 0);
+    EXPECT_EQ(ReadFile(RegistryStorePath()), before);
+}
