@@ -1,0 +1,190 @@
+#include "convert/msg_tnef.h"
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <unistd.h>
+
+#include "convert/mapi_defs.h"
+#include "convert/mapi_memory.h"
+#include "convert/message_on_storage.h"
+#include "convert/storage.h"
+#include "convert/stream_on_file.h"
+#include "convert/tnef_encoder.h"
+#include "platform/com_ptr.h"
+#include "platform/files.h"
+#include "platform/text.h"
+
+namespace ferrule {
+
+using platform::ComPtr;
+using platform::E_FAIL;
+using platform::S_OK;
+
+namespace {
+
+// Create, read and write, no sharing.
+constexpr std::uint32_t kOutputMode =
+    platform::STGM_CREATE | platform::STGM_READWRITE | platform::STGM_SHARE_EXCLUSIVE;
+// The tick count runs through every 32-bit value; a folder holding this many of our names
+// in a row is not one to keep trying in.
+constexpr std::uint32_t kMaxNameTries = 0x10000;
+
+struct MapiBufferDeleter {
+    void operator()(void* buffer) const { MAPIFreeBuffer(buffer); }
+};
+
+// The encoding step: the encoder over the output stream, the property list of the message
+// less the excluded properties, Finish and Commit.
+StatusCode Encode(platform::IStream* stream, Message* message)
+{
+    TnefEncoder* rawEncoder = nullptr;
+    StatusCode status = OpenTnefStreamEx(nullptr, stream, "MAPIDATA.DAT", TNEF_ENCODE, message,
+                                         kTnefKey, nullptr, &rawEncoder);
+    if (status != S_OK) {
+        return status;
+    }
+    const ComPtr<TnefEncoder> encoder = ComPtr<TnefEncoder>::Adopt(rawEncoder);
+
+    SPropTagArray* rawTags = nullptr;
+    status = message->GetPropList(0, &rawTags);
+    if (status != S_OK) {
+        return status;
+    }
+    const std::unique_ptr<SPropTagArray, MapiBufferDeleter> tags(rawTags);
+
+    // Keep in place, in order, the tags to exclude.
+    std::uint32_t kept = 0;
+    for (std::uint32_t i = 0; i < tags->cValues; ++i) {
+        const std::uint32_t tag = tags->aulPropTag()[i];
+        if (IsExcludedFromTnef(tag)) {
+            tags->aulPropTag()[kept++] = tag;
+        }
+    }
+    tags->cValues = kept;
+
+    status = encoder->AddProps(TNEF_PROP_EXCLUDE, 0, nullptr, tags.get());
+    if (status != S_OK) {
+        return status;
+    }
+    std::uint16_t key = 0;
+    STnefProblemArray* problems = nullptr;
+    status = encoder->Finish(0, &key, &problems);
+    if (status != S_OK) {
+        return status;
+    }
+    MAPIFreeBuffer(problems);
+    return stream->Commit(0);
+}
+
+} // namespace
+
+bool IsExcludedFromTnef(std::uint32_t tag)
+{
+    if (tag == PR_MESSAGE_RECIPIENTS || tag == PR_MESSAGE_ATTACHMENTS) {
+        return false;
+    }
+    const std::uint32_t id = PROP_ID(tag);
+    return (id >= 0x0E00 && id <= 0x0FFF) || (id >= 0x6000 && id <= 0x67FF) ||
+           (id >= 0x7C00 && id <= 0x7FFF);
+}
+
+StatusCode MakeTnefFileName(char* buffer, std::size_t bufferSize)
+{
+    if (!buffer || bufferSize == 0) {
+        return platform::E_POINTER;
+    }
+    buffer[0] = '\0';
+    const std::string folder = platform::TempFolder();
+    std::uint32_t counter = platform::TickCount();
+    StatusCode status = platform::E_FILE_EXISTS;
+    for (std::uint32_t attempt = 0; attempt < kMaxNameTries; ++attempt, ++counter) {
+        char name[16];
+        std::snprintf(name, sizeof name, "%08X.dat", counter);
+        const std::string path = folder + name;
+        if (path.size() >= bufferSize) {
+            return platform::StatusFromError(ENAMETOOLONG);
+        }
+        status = platform::CreateFileExclusive(path);
+        if (status == S_OK) {
+            std::memcpy(buffer, path.c_str(), path.size() + 1);
+            return S_OK;
+        }
+        if (status != platform::E_FILE_EXISTS) {
+            return status;
+        }
+    }
+    return status;
+}
+
+StatusCode ConvertMessageFile(const char* msgPath, char* tnefPath, std::size_t tnefPathSize)
+{
+    if (tnefPath && tnefPathSize > 0) {
+        tnefPath[0] = '\0';
+    }
+    if (!msgPath || !tnefPath || tnefPathSize == 0) {
+        return E_FAIL;
+    }
+    // Paths are bytes; the storage takes UTF-16 and turns it back into the same bytes.
+    const std::u16string widePath = platform::Utf8ToUtf16(msgPath);
+
+    IMalloc* allocator = MAPIGetDefaultMalloc();
+    if (!allocator) {
+        return E_FAIL;
+    }
+
+    Storage* rawStorage = nullptr;
+    StatusCode status = StgOpenStorage(widePath.c_str(), nullptr, platform::STGM_SHARE_DENY_WRITE,
+                                       nullptr, 0, &rawStorage);
+    if (status != S_OK) {
+        return status;
+    }
+    const ComPtr<Storage> storage = ComPtr<Storage>::Adopt(rawStorage);
+
+    MsgSession* session = nullptr;
+    status = OpenIMsgSession(allocator, 0, &session);
+    if (status != S_OK) {
+        return status;
+    }
+    // The session is closed after every object opened in it is released.
+    const std::unique_ptr<MsgSession, void (*)(MsgSession*)> sessionOwner(session,
+                                                                          CloseIMsgSession);
+
+    Message* rawMessage = nullptr;
+    status = OpenIMsgOnIStg(session, MAPIAllocateBuffer, MAPIAllocateMore, MAPIFreeBuffer,
+                            allocator, nullptr, storage.Get(), nullptr, 0, 0, &rawMessage);
+    if (status != S_OK) {
+        return status;
+    }
+    ComPtr<Message> message = ComPtr<Message>::Adopt(rawMessage);
+
+    status = MakeTnefFileName(tnefPath, tnefPathSize);
+    if (status != S_OK) {
+        tnefPath[0] = '\0';
+        return status;
+    }
+    // The name step created the file: it is deleted on every way out but success.
+    platform::TempFile output(tnefPath);
+
+    platform::IStream* rawStream = nullptr;
+    status = OpenStreamOnFile(MAPIAllocateBuffer, MAPIFreeBuffer, kOutputMode, tnefPath, nullptr,
+                              &rawStream);
+    if (status != S_OK) {
+        tnefPath[0] = '\0';
+        return status;
+    }
+    ComPtr<platform::IStream> stream = ComPtr<platform::IStream>::Adopt(rawStream);
+
+    status = Encode(stream.Get(), message.Get());
+
+    stream.Reset();
+    message.Reset();
+    if (platform::Failed(status)) {
+        tnefPath[0] = '\0';
+    } else {
+        static_cast<void>(output.Release());
+    }
+    return status;
+}
+
+} // namespace ferrule

@@ -1,0 +1,170 @@
+#include "convert/tnef_writer.h"
+
+namespace ferrule {
+
+using platform::S_OK;
+
+namespace {
+
+std::uint16_t SumBytes(const std::uint8_t* bytes, std::size_t count)
+{
+    std::uint32_t sum = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        sum += bytes[i];
+    }
+    return static_cast<std::uint16_t>(sum);
+}
+
+void StoreU32(std::uint8_t* out, std::uint32_t value)
+{
+    out[0] = static_cast<std::uint8_t>(value);
+    out[1] = static_cast<std::uint8_t>(value >> 8);
+    out[2] = static_cast<std::uint8_t>(value >> 16);
+    out[3] = static_cast<std::uint8_t>(value >> 24);
+}
+
+} // namespace
+
+void TnefWriter::Put(const void* bytes, std::size_t count)
+{
+    const auto* data = static_cast<const std::uint8_t*>(bytes);
+    while (Ok() && count > 0) {
+        const std::uint32_t piece = count > 0x40000000u ? 0x40000000u : static_cast<std::uint32_t>(count);
+        std::uint32_t done = 0;
+        const StatusCode status = m_out->Write(data, piece, &done);
+        if (status != S_OK) {
+            m_status = status < 0 ? status : platform::E_FAIL;
+        } else if (done != piece) {
+            m_status = platform::E_FAIL;
+        }
+        data += piece;
+        count -= piece;
+        m_position += piece;
+    }
+}
+
+void TnefWriter::SeekTo(std::uint64_t position)
+{
+    if (!Ok()) {
+        return;
+    }
+    const StatusCode status =
+        m_out->Seek(static_cast<std::int64_t>(position), platform::STREAM_SEEK_SET, nullptr);
+    if (status != S_OK) {
+        m_status = status < 0 ? status : platform::E_FAIL;
+    }
+}
+
+void TnefWriter::WriteRaw(const void* bytes, std::size_t count) { Put(bytes, count); }
+
+void TnefWriter::BeginRecord(std::uint8_t level, std::uint32_t id)
+{
+    std::uint8_t header[9] = {level};
+    StoreU32(header + 1, id);
+    m_recordStart = m_position;
+    m_length = 0;
+    m_checksum = 0;
+    m_inRecord = true;
+    Put(header, sizeof header);
+}
+
+void TnefWriter::Write(const void* bytes, std::size_t count)
+{
+    if (!Ok()) {
+        return;
+    }
+    Put(bytes, count);
+    m_length += count;
+    m_checksum = static_cast<std::uint16_t>(
+        m_checksum + SumBytes(static_cast<const std::uint8_t*>(bytes), count));
+}
+
+void TnefWriter::WriteU16(std::uint16_t value)
+{
+    const std::uint8_t bytes[2] = {static_cast<std::uint8_t>(value),
+                                   static_cast<std::uint8_t>(value >> 8)};
+    Write(bytes, 2);
+}
+
+void TnefWriter::WriteU32(std::uint32_t value)
+{
+    std::uint8_t bytes[4];
+    StoreU32(bytes, value);
+    Write(bytes, 4);
+}
+
+void TnefWriter::Pad(std::uint64_t size)
+{
+    static constexpr std::uint8_t kZeros[4] = {};
+    if (size % 4 != 0) {
+        Write(kZeros, 4 - size % 4);
+    }
+}
+
+void TnefWriter::Rollback(const Mark& mark)
+{
+    if (!Ok() || mark.position > m_position) {
+        return;
+    }
+    SeekTo(mark.position);
+    if (Ok()) {
+        const StatusCode status = m_out->SetSize(mark.position);
+        if (status != S_OK) {
+            m_status = status < 0 ? status : platform::E_FAIL;
+        }
+    }
+    m_position = mark.position;
+    m_length = mark.length;
+    m_checksum = mark.checksum;
+}
+
+TnefWriter::Mark TnefWriter::ReserveU32()
+{
+    const Mark mark = Here();
+    WriteU32(0);
+    return mark;
+}
+
+void TnefWriter::FillU32(const Mark& placeholder, std::uint32_t value)
+{
+    std::uint8_t bytes[4];
+    StoreU32(bytes, value);
+    const std::uint64_t end = m_position;
+    SeekTo(placeholder.position);
+    Put(bytes, 4);
+    m_position = end;
+    SeekTo(end);
+    // The placeholder's zeros added nothing to the sum.
+    m_checksum = static_cast<std::uint16_t>(m_checksum + SumBytes(bytes, 4));
+}
+
+StatusCode TnefWriter::EndRecord()
+{
+    if (!Ok()) {
+        return m_status;
+    }
+    m_inRecord = false;
+    if (m_length > UINT32_MAX) {
+        AbandonRecord();
+        return Ok() ? platform::S_FALSE : m_status;
+    }
+    std::uint8_t length[4];
+    StoreU32(length, static_cast<std::uint32_t>(m_length));
+    const std::uint64_t end = m_position;
+    SeekTo(m_recordStart + 5);
+    Put(length, 4);
+    m_position = end;
+    SeekTo(end);
+    const std::uint8_t checksum[2] = {static_cast<std::uint8_t>(m_checksum),
+                                      static_cast<std::uint8_t>(m_checksum >> 8)};
+    Put(checksum, 2);
+    return m_status;
+}
+
+void TnefWriter::AbandonRecord()
+{
+    m_inRecord = false;
+    Rollback({m_recordStart, 0, 0});
+}
+
+} // namespace ferrule
