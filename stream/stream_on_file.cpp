@@ -531,16 +531,23 @@ StatusCode StreamOnFile::OpenPath(const char16_t* fileName, std::uint32_t mode, 
     if ((mode & STGM_DELETEONRELEASE) && ::unlink(path.c_str()) != 0) {
         return StatusFromErrno();
     }
-    // Read ahead only while the lock keeps cooperating writers out; otherwise another
-    // writer could leave the window stale.
-    file->readAhead = lock != 0;
+    // Read ahead only while an exclusive lock keeps every cooperating opener out. A shared
+    // lock says nothing about the other holders' access: one of them may write and leave
+    // the window stale.
+    file->readAhead = lock == LOCK_EX;
     return S_OK;
 }
 
 StatusCode StreamOnFile::Load(const char16_t* fileName, std::uint32_t mode)
 {
     OpenFile file;
-    const StatusCode status = OpenPath(fileName, mode, &file);
+    StatusCode status = S_OK;
+    try {
+        status = OpenPath(fileName, mode, &file);
+    } catch (const std::bad_alloc&) {
+        // The path conversion allocates; nothing may be thrown at a caller of the server.
+        status = E_OUTOFMEMORY;
+    }
     if (Failed(status)) {
         return status;
     }

@@ -84,7 +84,7 @@ private:
     std::uint64_t m_position = 0;
 
     // Read-ahead window: bytes [m_windowStart, m_windowStart + m_windowLength) of the file.
-    // Used only when the share mode keeps other writers out, so the copy cannot go stale.
+    // Used only under an exclusive share lock, so no other writer can make it stale.
     bool m_readAhead = false;
     std::unique_ptr<std::uint8_t[]> m_window;
     std::uint64_t m_windowStart = 0;

@@ -407,13 +407,16 @@ TEST(StreamOnFile, WritesAreSeenByLaterReads)
 
 // The read-ahead window must be invisible: every Read returns what a plain pread at the
 // stream's position would, with the same counts and positions, across random seeks, read
-// sizes on both sides of the window size, writes and cuts.
-TEST(StreamOnFile, ReadAheadMatchesPlainReadsAcrossRandomAccess)
+// sizes on both sides of the window size, writes and cuts. Exclusive streams read ahead;
+// shared ones read the file directly.
+class StreamOnFileModel : public ::testing::TestWithParam<std::uint32_t> {};
+
+TEST_P(StreamOnFileModel, ReadsMatchPlainReadsAcrossRandomAccess)
 {
     const std::string path = TempDir() + "model";
     const std::size_t size = 5 * 65536 + 123;
     WriteFile(path, Pattern(size, 7));
-    auto stream = OpenStream(path, kModeReadWrite);
+    auto stream = OpenStream(path, GetParam());
     ASSERT_TRUE(stream);
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     ASSERT_GE(fd, 0);
@@ -467,6 +470,11 @@ TEST(StreamOnFile, ReadAheadMatchesPlainReadsAcrossRandomAccess)
     }
     ::close(fd);
 }
+
+INSTANTIATE_TEST_SUITE_P(ShareModes, StreamOnFileModel,
+                         ::testing::Values(kModeReadWrite,
+                                           STGM_READWRITE | STGM_SHARE_DENY_WRITE,
+                                           STGM_READWRITE | STGM_SHARE_DENY_NONE));
 
 TEST(StreamOnFile, CopyToMovesBytesInChunksWithinTheLimit)
 {
