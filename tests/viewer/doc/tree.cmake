@@ -4,3 +4,8 @@ pallion_add_test(frame_logic_test
             ${CMAKE_CURRENT_LIST_DIR}/frame_logic_test.cpp
     LIBS pallion_doc
     LABELS unit)
+pallion_add_test(tree_builder_test
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/tree_builder_test.cpp
+            ${CMAKE_CURRENT_LIST_DIR}/details_rows_test.cpp
+    LIBS pallion_doc tagora
+    LABELS unit)

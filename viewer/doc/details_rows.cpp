@@ -1,0 +1,230 @@
+#include "viewer/doc/details_rows.h"
+
+#include <algorithm>
+
+#include "platform/format.h"
+#include "platform/text.h"
+#include "viewer/doc/display_text.h"
+#include "viewer/doc/element.h"
+#include "viewer/doc/naming.h"
+#include "viewer/doc/strings.h"
+
+namespace viewer::doc {
+
+namespace {
+
+std::uint16_t Le16(const std::uint8_t* bytes, std::size_t offset)
+{
+    return static_cast<std::uint16_t>(bytes[offset] | (bytes[offset + 1] << 8));
+}
+
+std::uint32_t Le32(const std::uint8_t* bytes, std::size_t offset)
+{
+    return static_cast<std::uint32_t>(bytes[offset]) |
+           (static_cast<std::uint32_t>(bytes[offset + 1]) << 8) |
+           (static_cast<std::uint32_t>(bytes[offset + 2]) << 16) |
+           (static_cast<std::uint32_t>(bytes[offset + 3]) << 24);
+}
+
+const char* TrueFalse(bool value) { return value ? "TRUE" : "FALSE"; }
+
+class TableWriter {
+public:
+    explicit TableWriter(DetailsTable& table) : m_table(table) {}
+
+    void Columns(std::size_t count)
+    {
+        static constexpr std::uint32_t kHeadings[] = {IDS_COLUMN_TYPE, IDS_COLUMN_VALUE,
+                                                      IDS_COLUMN_DETAILS};
+        for (std::size_t i = 0; i < count; ++i) {
+            m_table.columns.emplace_back(LoadString(kHeadings[i]));
+        }
+    }
+    void Row(std::string label, std::string value, std::string details = {})
+    {
+        std::vector<std::string> row;
+        row.push_back(std::move(label));
+        row.push_back(EscapeForDisplay(value));
+        if (m_table.columns.size() > 2) {
+            row.push_back(EscapeForDisplay(details));
+        }
+        m_table.rows.push_back(std::move(row));
+    }
+
+private:
+    DetailsTable& m_table;
+};
+
+void AttributeDataRows(TableWriter& out, const AttributeElement& attribute)
+{
+    out.Columns(2);
+    const std::uint32_t kept = attribute.KeptLength();
+    out.Row("String", FormatBytes(kBytesPrintable, attribute.Buffer(), kept));
+    out.Row("Hex", FormatBytes(kBytesHex, attribute.Buffer(), kept));
+}
+
+void DateRows(TableWriter& out, const AttributeElement& attribute)
+{
+    out.Columns(2);
+    static constexpr const char* kLabels[] = {"Year",   "Month",  "Day",        "Hour",
+                                              "Minute", "Second", "Day of week"};
+    const std::uint8_t* bytes = attribute.Buffer();
+    const bool whole = bytes && attribute.KeptLength() >= 14;
+    for (std::size_t i = 0; i < 7; ++i) {
+        const int field = whole ? Le16(bytes, 2 * i) : 0;
+        out.Row(kLabels[i], platform::Format("%d", field));
+    }
+}
+
+void RenderingRows(TableWriter& out, const AttributeElement& attribute)
+{
+    out.Columns(2);
+    const std::uint8_t* bytes = attribute.Buffer();
+    const std::uint32_t kept = attribute.KeptLength();
+    const bool whole = bytes && kept >= 14;
+    out.Row("Type", RenderingTypeNameOfData(bytes, kept));
+    out.Row("Position", platform::Format("%u", whole ? Le32(bytes, 2) : 0u));
+    out.Row("Width", platform::Format("%u", whole ? unsigned{Le16(bytes, 6)} : 0u));
+    out.Row("Height", platform::Format("%u", whole ? unsigned{Le16(bytes, 8)} : 0u));
+    out.Row("Flags", platform::Format("%u", whole ? Le32(bytes, 10) : 0u));
+}
+
+void PropertyRows(TableWriter& out, const PropertyElement& property, TagoraHandle dictionary)
+{
+    out.Columns(3);
+    const std::uint32_t tag = property.m_tag;
+    const NamedPropertyIdentity* identity = property.Identity();
+    out.Row("Property-Tag", platform::Format("%#010X", tag), PropertyCaption(dictionary, tag));
+    out.Row("Property-Type", platform::Format("%#06X", PropType(tag)), PropertyTypeName(tag));
+    out.Row("Property-ID", platform::Format("%#06X", PropId(tag)), IdentifierRangeText(tag));
+    out.Row("Multi valued", TrueFalse(IsMultiValued(tag)));
+    out.Row("Total Values", platform::Format("%d", static_cast<int>(property.m_valueCount)));
+    out.Row("Named-Property", TrueFalse(identity != nullptr));
+    if (identity) {
+        out.Row("Named-Property GUID", FormatGuid(identity->guid));
+        out.Row("Named-Property Kind", platform::Format("%d", static_cast<int>(identity->kind)),
+                NamedPropertyKindText(true, identity->kind));
+        out.Row("Named-Property name",
+                NamedPropertyNameText(true, identity->kind, identity->id, identity->name));
+    }
+}
+
+void ValueRows(TableWriter& out, const ValueElement& value, TagoraHandle dictionary,
+               std::uint32_t codePage)
+{
+    out.Columns(3);
+    const std::uint32_t tag = value.m_tag;
+    const std::uint8_t* data = value.Data();
+    const std::uint32_t length = data ? value.DataLength() : 0;
+
+    std::string tagDetails;
+    if ((tag == PR_MESSAGE_FLAGS || tag == PR_ATTACH_METHOD) && length >= 4) {
+        const std::uint32_t number = Le32(data, 0);
+        tagDetails = tag == PR_MESSAGE_FLAGS ? MessageFlagsText(number) : AttachmentMethodText(number);
+    }
+    out.Row("Property-Tag", PropertyCaption(dictionary, tag), tagDetails);
+    out.Row("Value size", platform::Format("%d", static_cast<int>(value.m_size)));
+    out.Row("Value GUID", value.Iid() ? FormatGuid(value.Iid()) : std::string(),
+            value.Iid() ? InterfaceIdentifierName(value.Iid()) : std::string());
+
+    std::string text = FormatValueText(tag, data, length);
+    if ((PropType(tag) & ~MV_FLAG) == PT_STRING8) {
+        text = platform::DecodeCodePage(text, codePage);
+    }
+    if (!text.empty()) {
+        out.Row("Value data", text);
+    } else if (!data || value.m_size == 0) {
+        // Only data beyond what a value keeps is "too large"; an empty value has none.
+        out.Row("Value data", value.DataLength() > kMaxKeptValueBytes ? "(too large)" : "(no data )");
+    } else {
+        out.Row("Value String", FormatBytes(kBytesPrintable, data, length));
+        out.Row("Value Hex", FormatBytes(kBytesHex, data, length));
+    }
+}
+
+} // namespace
+
+DetailsTable BuildDetailsTable(const ElementRef* element, TagoraHandle dictionary,
+                               std::uint32_t codePage)
+{
+    DetailsTable table;
+    if (!element) {
+        return table;
+    }
+    TableWriter out(table);
+    switch (element->Kind()) {
+    case ELEM_HEADER: {
+        const auto& header = static_cast<const HeaderElement&>(*element);
+        out.Columns(2);
+        out.Row("Signature", platform::Format("%#010X", header.m_signature));
+        out.Row("Key", platform::Format("%d", header.m_key));
+        break;
+    }
+    case ELEM_ATTRIBUTE: {
+        const auto& attribute = static_cast<const AttributeElement&>(*element);
+        out.Columns(3);
+        out.Row("LVL", platform::Format("%d", attribute.m_level), LevelName(attribute.m_level));
+        out.Row("attribute", platform::Format("%#010X", attribute.m_identifier),
+                AttributeIdentifierName(attribute.m_identifier));
+        out.Row("Checksum", platform::Format("%u", unsigned{attribute.m_checksum}));
+        out.Row("Size", platform::Format("%u", attribute.m_length));
+        break;
+    }
+    case ELEM_ATTRIBUTE_DATA:
+    case ELEM_METAFILE:
+    case ELEM_ATTACH_DATA:
+        AttributeDataRows(out, static_cast<const AttributeElement&>(*element));
+        break;
+    case ELEM_DATE:
+        DateRows(out, static_cast<const AttributeElement&>(*element));
+        break;
+    case ELEM_RENDERING:
+        RenderingRows(out, static_cast<const AttributeElement&>(*element));
+        break;
+    case ELEM_RECIPIENT_TABLE:
+    case ELEM_PROPERTY_LIST:
+        out.Columns(2);
+        out.Row("Total Items",
+                platform::Format("%u", static_cast<const ListElement&>(*element).m_count));
+        break;
+    case ELEM_PROPERTY:
+        PropertyRows(out, static_cast<const PropertyElement&>(*element), dictionary);
+        break;
+    case ELEM_VALUE:
+    case ELEM_OLE_OBJECT:
+    case ELEM_EMBEDDED_MESSAGE:
+    case ELEM_COMPRESSED_RTF:
+    case ELEM_HTML_BODY:
+    case ELEM_ATTACH_DATA_BIN:
+        ValueRows(out, static_cast<const ValueElement&>(*element), dictionary, codePage);
+        break;
+    default:
+        break;
+    }
+    return table;
+}
+
+void ColumnWidths::Store(const std::vector<int>& current)
+{
+    for (std::size_t i = 0; i < std::min(current.size(), kCount); ++i) {
+        m_widths[i] = current[i];
+    }
+}
+
+void ColumnWidths::Set(std::size_t column, int width)
+{
+    if (column < kCount) {
+        m_widths[column] = width;
+    }
+}
+
+void DetailsPaneState::TakeOver(const DetailsPaneState& previous,
+                                const std::vector<int>& previousCurrentWidths)
+{
+    displayMode = previous.displayMode;
+    element = previous.element;
+    widths = previous.widths;
+    widths.Store(previousCurrentWidths);
+}
+
+} // namespace viewer::doc
