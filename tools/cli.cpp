@@ -127,6 +127,15 @@ public:
                 return false;
             }
         } else {
+            // The stream server creates a missing file even when reading: look first.
+            struct stat info {};
+            if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
+                const StatusCode status =
+                    ::stat(path.c_str(), &info) != 0 ? platform::StatusFromErrno() : platform::E_ACCESSDENIED;
+                m_err << "pallion-cli: cannot open " << TerminalText(path, platform::kDefaultCodePage) << " ("
+                      << StatusText(status) << ")\n";
+                return false;
+            }
             platform::ComPtr<platform::IStream> stream;
             const StatusCode status = CreateFileStream(path, platform::STGM_READ | platform::STGM_SHARE_DENY_NONE, &stream);
             if (platform::Failed(status)) {
