@@ -18,6 +18,7 @@ namespace testing_support {
 struct WalkOptions {
     bool computeChecksums = false; // also sum every record's data (then SkipAttribute)
     bool keepPositions = true;     // record where each attribute and value lay
+    bool copyElements = false;     // CopyTo every element into a fresh one and compare
 };
 
 struct WalkedAttribute {
@@ -51,6 +52,7 @@ struct WalkSummary {
     std::uint64_t keptValueBytes = 0;
     // FNV-1a over every data byte the elements kept, in walk order.
     std::uint64_t digest = 0xCBF29CE484222325ull;
+    std::uint32_t copyMismatches = 0; // copies that differ from their source
     std::vector<WalkedAttribute> walked;
     std::vector<WalkedValue> valueList;
 };
@@ -119,6 +121,73 @@ inline void Mix(std::uint64_t& digest, const std::uint8_t* bytes, std::uint32_t 
     }
 }
 
+inline bool SameBytes(const std::uint8_t* a, const std::uint8_t* b, std::uint32_t count)
+{
+    if (!a || !b) {
+        return a == b;
+    }
+    return std::equal(a, a + count, b);
+}
+
+inline bool SameName(const char16_t* a, const char16_t* b)
+{
+    if (!a || !b) {
+        return a == b;
+    }
+    for (; *a && *a == *b; ++a, ++b) {
+    }
+    return *a == *b;
+}
+
+inline bool CopiesFaithfully(const viewer::doc::PropertyElement& property)
+{
+    using namespace viewer::doc;
+    PropertyElement copy;
+    if (!property.CopyTo(&copy)) {
+        return false;
+    }
+    const NamedPropertyIdentity* a = property.Identity();
+    const NamedPropertyIdentity* b = copy.Identity();
+    if (copy.m_position != property.m_position || copy.m_tag != property.m_tag ||
+        copy.m_valueCount != property.m_valueCount || copy.m_layout != property.m_layout ||
+        (a == nullptr) != (b == nullptr)) {
+        return false;
+    }
+    return !a || (a != b && a->kind == b->kind && a->id == b->id && SameBytes(a->guid, b->guid, 16) &&
+                  SameName(a->name, b->name));
+}
+
+inline bool CopiesFaithfully(const viewer::doc::ValueElement& value)
+{
+    using namespace viewer::doc;
+    ValueElement copy(value.Kind());
+    if (!value.CopyTo(&copy)) {
+        return false;
+    }
+    return copy.m_position == value.m_position && copy.m_tag == value.m_tag &&
+           copy.m_layout == value.m_layout && copy.m_size == value.m_size &&
+           SameBytes(copy.Iid(), value.Iid(), 16) &&
+           SameBytes(copy.Data(), value.Data(), value.DataLength()) &&
+           copy.CurrentView() == value.CurrentView();
+}
+
+inline bool CopiesFaithfully(const viewer::doc::AttributeElement& attribute)
+{
+    using namespace viewer::doc;
+    AttributeElement copy(attribute.Kind());
+    if (!attribute.CopyTo(&copy)) {
+        return false;
+    }
+    if (copy.m_position != attribute.m_position || copy.m_length != attribute.m_length ||
+        copy.m_identifier != attribute.m_identifier || copy.m_checksum != attribute.m_checksum ||
+        copy.m_level != attribute.m_level || copy.KeptLength() > copy.Capacity()) {
+        return false;
+    }
+    // Bytes follow only between buffers of the same capacity.
+    return copy.Capacity() != attribute.Capacity() ||
+           SameBytes(copy.Buffer(), attribute.Buffer(), attribute.Capacity());
+}
+
 inline platform::StatusCode Properties(viewer::doc::CEnvelonDoc& doc, std::uint32_t count,
                                        const WalkOptions& options, WalkSummary& summary)
 {
@@ -130,6 +199,9 @@ inline platform::StatusCode Properties(viewer::doc::CEnvelonDoc& doc, std::uint3
             return status;
         }
         ++summary.properties;
+        if (options.copyElements && !CopiesFaithfully(property)) {
+            ++summary.copyMismatches;
+        }
         if (const NamedPropertyIdentity* identity = property.Identity()) {
             ++summary.namedProperties;
             Mix(summary.digest, identity->guid, 16);
@@ -148,6 +220,9 @@ inline platform::StatusCode Properties(viewer::doc::CEnvelonDoc& doc, std::uint3
             ValueElement special(ValueKindOf(plain));
             special.TakeOver(plain);
             ++summary.values;
+            if (options.copyElements && !CopiesFaithfully(special)) {
+                ++summary.copyMismatches;
+            }
             if (special.Data()) {
                 summary.keptValueBytes += special.DataLength();
                 Mix(summary.digest, special.Data(), special.DataLength());
@@ -227,6 +302,9 @@ inline WalkSummary WalkStream(viewer::doc::CEnvelonDoc& doc, const WalkOptions& 
             if (doc.ReadAttributeAt(&attribute, &decoded) >= 0) {
                 ++summary.decoded;
                 walk_detail::Mix(summary.digest, decoded.Buffer(), decoded.Capacity());
+                if (options.copyElements && !walk_detail::CopiesFaithfully(decoded)) {
+                    ++summary.copyMismatches;
+                }
             }
         }
         attribute.Reset();

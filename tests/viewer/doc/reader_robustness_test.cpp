@@ -169,7 +169,8 @@ void ExpectSameWalk(const WalkSummary& a, const WalkSummary& b)
 TEST(ReaderWalk, RichMessageIsWalkedWhole)
 {
     const ByteVector bytes = RichMessage();
-    const WalkSummary walk = WalkBytes(bytes, {.computeChecksums = true});
+    const WalkSummary walk = WalkBytes(bytes, {.computeChecksums = true, .copyElements = true});
+    EXPECT_EQ(walk.copyMismatches, 0u);
     EXPECT_TRUE(walk.validHeader);
     EXPECT_EQ(walk.end, platform::E_FAIL) << "the end of the stream ends the walk";
     EXPECT_EQ(walk.attributes, 15u);
@@ -380,8 +381,9 @@ TEST(ReaderCorpus, EveryFileWalksToItsEnd)
     for (const auto& entry : std::filesystem::directory_iterator(CorpusFolder())) {
         SCOPED_TRACE(entry.path().filename().string());
         const ByteVector bytes = ReadFile(entry.path().string());
-        const WalkSummary walk = WalkBytes(bytes, {.computeChecksums = true});
+        const WalkSummary walk = WalkBytes(bytes, {.computeChecksums = true, .copyElements = true});
         EXPECT_LT(walk.end, 0);
+        EXPECT_EQ(walk.copyMismatches, 0u);
         for (const WalkedAttribute& attribute : walk.walked) {
             EXPECT_LE(attribute.position + 11 + attribute.length, bytes.size());
         }
