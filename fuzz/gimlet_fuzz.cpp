@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 
 #include <dirent.h>
@@ -14,20 +15,29 @@
 
 namespace {
 
-// A private folder per process: the mail file beside a temporary folder of its own.
+std::string g_folder;
+
+void RemoveFolder()
+{
+    std::error_code ignored;
+    std::filesystem::remove_all(g_folder, ignored);
+}
+
+// A private folder per process, removed at exit: the mail file beside a temporary folder
+// of its own.
 const std::string& Folder()
 {
-    static const std::string folder = [] {
-        char pattern[] = "/tmp/gimlet-fuzz-XXXXXX";
-        if (::mkdtemp(pattern) == nullptr) {
+    if (g_folder.empty()) {
+        std::string pattern = std::filesystem::temp_directory_path().string() + "/gimlet-fuzz-XXXXXX";
+        if (::mkdtemp(pattern.data()) == nullptr) {
             std::abort();
         }
-        const std::string path = std::string(pattern) + "/";
-        ::mkdir((path + "tmp").c_str(), 0700);
-        ::setenv("TMPDIR", (path + "tmp").c_str(), 1);
-        return path;
-    }();
-    return folder;
+        g_folder = pattern + "/";
+        ::mkdir((g_folder + "tmp").c_str(), 0700);
+        ::setenv("TMPDIR", (g_folder + "tmp").c_str(), 1);
+        std::atexit(RemoveFolder);
+    }
+    return g_folder;
 }
 
 bool TempFolderEmpty()
