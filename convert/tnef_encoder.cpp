@@ -169,10 +169,9 @@ StatusCode TnefEncoder::Finish(std::uint32_t, std::uint16_t* key, STnefProblemAr
         WriteRecipientTable();
     }
     m_writer.BeginRecord(LVL_MESSAGE, attMAPIProps);
-    WritePropertyList(*m_message.Get(), [this](std::uint32_t tag) {
+    EndListRecord(WritePropertyList(*m_message.Get(), [this](std::uint32_t tag) {
         return PROP_TYPE(tag) != PT_OBJECT && !m_excluded.count(tag);
-    });
-    static_cast<void>(m_writer.EndRecord());
+    }));
     if (!m_excluded.count(PR_MESSAGE_ATTACHMENTS)) {
         for (const std::uint32_t number : m_message->GetAttachmentTable()) {
             WriteAttachment(number);
@@ -257,7 +256,8 @@ void TnefEncoder::WriteMessageAttributes()
     WriteTextAttribute(LVL_MESSAGE, attBody, *m_message.Get(), PR_BODY, false, nullptr);
 }
 
-// attRecipTable: a row count, then each recipient's properties as a property list.
+// attRecipTable: a row count, then each recipient's properties as a property list. A row
+// without a single readable property is left out, and a table without rows.
 void TnefEncoder::WriteRecipientTable()
 {
     std::vector<ComPtr<PropertyObject>> rows;
@@ -265,11 +265,27 @@ void TnefEncoder::WriteRecipientTable()
         return;
     }
     m_writer.BeginRecord(LVL_MESSAGE, attRecipTable);
-    m_writer.WriteU32(static_cast<std::uint32_t>(rows.size()));
+    const TnefWriter::Mark count = m_writer.ReserveU32();
+    std::uint32_t written = 0;
     for (const ComPtr<PropertyObject>& row : rows) {
-        WritePropertyList(*row.Get(), [](std::uint32_t tag) { return PROP_TYPE(tag) != PT_OBJECT; });
+        const TnefWriter::Mark start = m_writer.Here();
+        if (WritePropertyList(*row.Get(), [](std::uint32_t tag) { return PROP_TYPE(tag) != PT_OBJECT; }) > 0) {
+            ++written;
+        } else {
+            m_writer.Rollback(start);
+        }
     }
-    static_cast<void>(m_writer.EndRecord());
+    m_writer.FillU32(count, written);
+    EndListRecord(written);
+}
+
+void TnefEncoder::EndListRecord(std::uint32_t count)
+{
+    if (count == 0) {
+        m_writer.AbandonRecord();
+    } else {
+        static_cast<void>(m_writer.EndRecord());
+    }
 }
 
 // One attachment: attAttachRenddata opens it; then its data, title, rendering and dates
@@ -311,11 +327,10 @@ void TnefEncoder::WriteAttachment(std::uint32_t number)
     // The data and the rendering are in their own attributes; object data (embedded
     // messages and OLE objects) is not encoded.
     m_writer.BeginRecord(LVL_ATTACHMENT, attAttachment);
-    WritePropertyList(*attachment.Get(), [](std::uint32_t tag) {
+    EndListRecord(WritePropertyList(*attachment.Get(), [](std::uint32_t tag) {
         return tag != PR_ATTACH_DATA_BIN && tag != PR_ATTACH_RENDERING &&
                PROP_TYPE(tag) != PT_OBJECT;
-    });
-    static_cast<void>(m_writer.EndRecord());
+    }));
 }
 
 // Property list: count (4), then per property the tag (4); for a named property its GUID
@@ -323,13 +338,13 @@ void TnefEncoder::WriteAttachment(std::uint32_t number)
 // count (4) for multi-valued, string, binary and object types; then each value: fixed
 // types as their bytes, variable ones as size (4) and data; each value padded to 4.
 template <class Keep>
-void TnefEncoder::WritePropertyList(const PropertyObject& object, Keep keep)
+std::uint32_t TnefEncoder::WritePropertyList(const PropertyObject& object, Keep keep)
 {
     const TnefWriter::Mark count = m_writer.ReserveU32();
     std::uint32_t written = 0;
     for (const StoredProperty& property : object.Properties()) {
         if (!m_writer.Ok()) {
-            return;
+            return written;
         }
         if (!keep(property.tag)) {
             continue;
@@ -342,6 +357,7 @@ void TnefEncoder::WritePropertyList(const PropertyObject& object, Keep keep)
         }
     }
     m_writer.FillU32(count, written);
+    return written;
 }
 
 StatusCode TnefEncoder::WriteProperty(const PropertyObject& object, const StoredProperty& property)

@@ -47,8 +47,13 @@ private:
     void WriteAttachment(std::uint32_t number);
 
     // Writes the properties that `keep` accepts as a property list (count, then
-    // properties); a property whose data cannot be read is left out.
-    template <class Keep> void WritePropertyList(const PropertyObject& object, Keep keep);
+    // properties) and gives their number; a property whose data cannot be read is left
+    // out.
+    template <class Keep>
+    std::uint32_t WritePropertyList(const PropertyObject& object, Keep keep);
+    // Ends a property-list record, or removes it when it holds no property: TNEF readers
+    // reject lists of nothing.
+    void EndListRecord(std::uint32_t count);
     StatusCode WriteProperty(const PropertyObject& object, const StoredProperty& property);
     StatusCode WriteValueData(const PropertyValue& value);
 

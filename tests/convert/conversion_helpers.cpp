@@ -96,7 +96,7 @@ std::string Text(const std::vector<std::uint8_t>& bytes)
     return std::string(bytes.begin(), bytes.end());
 }
 
-int Run(const std::string& command)
+int RunCommand(const std::string& command)
 {
     const int status = std::system(command.c_str());
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;

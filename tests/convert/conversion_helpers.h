@@ -35,6 +35,6 @@ std::vector<std::uint8_t> Pattern(std::size_t size, std::uint32_t seed);
 std::string Text(const std::vector<std::uint8_t>& bytes);
 
 // Runs a shell command; its exit status.
-int Run(const std::string& command);
+int RunCommand(const std::string& command);
 
 } // namespace testing_support

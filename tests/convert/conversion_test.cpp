@@ -467,6 +467,23 @@ TEST(Conversion, UnreadableValuesAreLeftOutAndTheRestConverted)
     EXPECT_EQ(FindIn(groups[0], attAttachData), nullptr);
 }
 
+TEST(Conversion, ListsWithoutPropertiesAreLeftOut)
+{
+    // Peer readers reject a property list of nothing; so are rows without properties.
+    MsgBuilder msg;
+    msg.Message().Long(0x0E070003, 1).Long(0x60000003, 2);
+    msg.AddRecipient().Long(0x0FFF0003, 1).CutPropertyStream(8);
+    msg.AddAttachment().Binary(PR_ATTACH_DATA_BIN, {5, 6}).CutPropertyStream(8 + 16);
+    const Conversion result = ConvertMessage(msg, "emptylists");
+    ExpectWellFormed(result);
+    EXPECT_EQ(result.tnef.First(attMAPIProps), nullptr);
+    EXPECT_EQ(result.tnef.First(attRecipTable), nullptr);
+    const auto groups = result.tnef.Attachments();
+    ASSERT_EQ(groups.size(), 1u);
+    EXPECT_EQ(FindIn(groups[0], attAttachment), nullptr);
+    EXPECT_EQ(FindIn(groups[0], attAttachData)->data, (std::vector<std::uint8_t>{5, 6}));
+}
+
 TEST(Conversion, BookkeepingRangesAreExcludedButTablesKept)
 {
     MsgBuilder msg;
