@@ -1,0 +1,108 @@
+// Any bytes as a document: the tree built and decorated in normal and in raw view (under
+// small limits), every node's details rows, every caption checked to be valid UTF-8 without
+// raw control characters, every element name made into a file name and an extension, and
+// the bytes themselves through the hex rows and both text converters and their display.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/memory_stream.h"
+#include "viewer/doc/details_rows.h"
+#include "viewer/doc/envelon_doc.h"
+#include "viewer/doc/frame_logic.h"
+#include "viewer/doc/hex_text_rows.h"
+#include "viewer/doc/tree_builder.h"
+
+namespace {
+
+using namespace viewer::doc;
+
+// Valid UTF-8 with no C0 control and no DEL: what a caption may hold.
+void CheckShown(const std::string& text)
+{
+    for (std::size_t i = 0; i < text.size();) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        std::size_t length = lead < 0x80 ? 1 : lead < 0xC2 ? 0 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : lead < 0xF5 ? 4 : 0;
+        if (length == 0 || length > text.size() - i || (length == 1 && (lead < 0x20 || lead == 0x7F))) {
+            __builtin_trap();
+        }
+        for (std::size_t k = 1; k < length; ++k) {
+            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) {
+                __builtin_trap();
+            }
+        }
+        i += length;
+    }
+}
+
+void Visit(const MemoryTree& tree, NodeId node, std::uint32_t codePage)
+{
+    for (NodeId child = tree.FirstChild(node); child != kNoNode; child = tree.NextSibling(child)) {
+        CheckShown(tree.Caption(child));
+        const ElementRef* element = tree.Element(child);
+        const DetailsTable table = BuildDetailsTable(element, nullptr, codePage);
+        for (const auto& row : table.rows) {
+            if (row.size() != table.columns.size()) {
+                __builtin_trap();
+            }
+            for (const std::string& cell : row) {
+                CheckShown(cell);
+            }
+        }
+        if (element && !element->m_name.empty()) {
+            const std::string name = SafeFileName(element->m_name);
+            if (name.find('/') != std::string::npos || name.size() > 255) {
+                __builtin_trap();
+            }
+            static_cast<void>(PlanSaveData(element->m_name));
+        }
+        Visit(tree, child, codePage);
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    const std::vector<std::uint8_t> bytes(data, data + size);
+    TreeLimits limits;
+    limits.maxNodes = 200000;
+    limits.maxBytes = 64u << 20;
+    for (bool raw : {false, true}) {
+        CEnvelonDoc doc;
+        doc.AttachStream(platform::CreateMemoryStream(bytes), "fuzz.dat");
+        doc.m_rawView = raw;
+        DocumentTree tree;
+        tree.Build(doc, nullptr, limits);
+        Visit(tree.GetTree(), tree.GetTree().Root(), doc.m_codePage);
+        static_cast<void>(tree.Index().FindMailBody());
+    }
+
+    for (std::size_t at = 0; at < size; at += kHexRowBytes) {
+        const std::size_t count = size - at < kHexRowBytes ? size - at : kHexRowBytes;
+        CheckShown(FormatHexRow(static_cast<std::uint32_t>(at / kHexRowBytes), data + at, count));
+    }
+    const std::size_t half = size / 2;
+    for (ElementConverter converter : {AnsiTextToRows, UnicodeTextToRows}) {
+        auto output = platform::MemoryStream::Create();
+        TextRowContext context;
+        if (converter(data, static_cast<std::uint32_t>(half), output.Get(), &context) < 0 ||
+            converter(data + half, static_cast<std::uint32_t>(size - half), output.Get(), &context) < 0) {
+            __builtin_trap();
+        }
+        const std::vector<std::uint8_t>& rows = output->Bytes();
+        const bool eightBit = converter == AnsiTextToRows;
+        for (std::size_t at = 0; at < rows.size(); at += kTextRowBytes) {
+            const std::size_t end = std::min(rows.size(), at + kTextRowBytes);
+            const std::string row(rows.begin() + static_cast<std::ptrdiff_t>(at),
+                                  rows.begin() + static_cast<std::ptrdiff_t>(end));
+            const std::string following(rows.begin() + static_cast<std::ptrdiff_t>(end),
+                                        rows.begin() + static_cast<std::ptrdiff_t>(std::min(rows.size(), end + 3)));
+            CheckShown(TextRowForDisplay(row, following,
+                                         eightBit ? TextRowEncoding::EightBit : TextRowEncoding::Utf8,
+                                         1252));
+        }
+    }
+    return 0;
+}
