@@ -229,7 +229,9 @@ std::string TextRowForDisplay(std::string_view row, std::string_view following,
     if (!whole) {
         row = row.substr(0, zero);
     }
-    if (encoding == TextRowEncoding::Utf8) {
+    // A message in UTF-8 keeps 8-bit rows in UTF-8: they are cut like converted ones.
+    constexpr std::uint32_t kUtf8CodePage = 65001;
+    if (encoding == TextRowEncoding::Utf8 || codePage == kUtf8CodePage) {
         return Utf8RowForDisplay(row, whole, following);
     }
     const std::string decoded = platform::DecodeCodePage(row, codePage);

@@ -45,7 +45,9 @@ enum class TextRowEncoding {
 // character belongs to the row where its first byte is: a row that ends inside a character
 // completes it from `following`, and a row that begins with the rest of the previous row's
 // character skips those bytes. Anything else that is not valid UTF-8 shows as U+FFFD.
-// Eight-bit rows are decoded with `codePage`. In both, control characters show as U+FFFD.
+// Eight-bit rows are decoded with `codePage` (code page 65001 rows as UTF-8 rows; in the
+// other multi-byte code pages a character cut by a row's end shows as U+FFFD). In both,
+// control characters show as U+FFFD.
 std::string TextRowForDisplay(std::string_view row, std::string_view following,
                               TextRowEncoding encoding, std::uint32_t codePage);
 

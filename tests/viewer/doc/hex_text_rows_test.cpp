@@ -292,6 +292,15 @@ TEST(TextRowDisplay, CharacterCutByTheRowEndBelongsToItsFirstRow)
     EXPECT_EQ(Display(file, 1, TextRowEncoding::Utf8), "bc");
 }
 
+TEST(TextRowDisplay, EightBitRowsOfAUtf8MessageAreCutLikeConvertedOnes)
+{
+    const Bytes file = Convert(AnsiTextToRows, {BytesOf(std::string(79, 'a') + "\xE2\x82\xAC" "bc")});
+    EXPECT_EQ(Display(file, 0, TextRowEncoding::EightBit, 65001), std::string(79, 'a') + "\xE2\x82\xAC");
+    EXPECT_EQ(Display(file, 1, TextRowEncoding::EightBit, 65001), "bc");
+    // In Windows-1252 the same bytes are three characters, each on its own row's side.
+    EXPECT_EQ(Display(file, 1, TextRowEncoding::EightBit, 1252), "\xE2\x80\x9A\xC2\xAC" "bc");
+}
+
 TEST(TextRowDisplay, IncompleteOrInvalidSequencesShowReplacement)
 {
     // Cut by a pad (zero byte), a stray lead byte, an overlong form.
