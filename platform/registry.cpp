@@ -630,7 +630,7 @@ StatusCode RegistryReadValue(RegistryRoot root, std::string_view key, std::strin
         // Stores are replaced by rename: an unlocked read sees one whole version.
         fd = UniqueFd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
         if (!fd.Valid()) {
-            return StatusFromErrno();
+            return errno == ENOTDIR ? E_FILE_NOT_FOUND : StatusFromErrno();
         }
     }
     std::string text;
