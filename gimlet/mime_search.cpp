@@ -1,5 +1,6 @@
 #include "gimlet/mime_search.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <memory>
@@ -196,7 +197,9 @@ bool IsTextPart(GMimePart* part)
     std::vector<std::uint8_t> decoded;
     if (stepDecoder) {
         g_mime_encoding_init_decode(&state, encoding);
-        decoded.resize(g_mime_encoding_outlen(&state, kChunkSize));
+        // Decoding never grows the data beyond the few characters held over between steps.
+        decoded.resize(std::max<std::size_t>(g_mime_encoding_outlen(&state, kChunkSize),
+                                             kChunkSize + 16));
     }
     UuDecoder uudecoder(sink, std::string());
     ByteSink& rawTarget = encoding == GMIME_CONTENT_ENCODING_UUENCODE

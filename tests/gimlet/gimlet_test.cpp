@@ -201,6 +201,19 @@ TEST_F(GimletExtract, FindsWinmailUuencodedInTextBody)
     }
 }
 
+TEST_F(GimletExtract, PrefersSignatureOverUuencodedText)
+{
+    const Bytes inText = gimlet_test::SampleTnef(300);
+    const Bytes attached = gimlet_test::SampleTnef(500);
+    Bytes out;
+    ASSERT_EQ(ExtractFrom(gimlet_test::MultipartMail(
+                  {gimlet_test::TextPart(gimlet_test::Uuencode(inText, "winmail.dat")),
+                   gimlet_test::TnefPart(attached, "application/octet-stream", "att.bin")}),
+                  &out),
+              0);
+    EXPECT_EQ(out, attached);
+}
+
 TEST_F(GimletExtract, UuencodedTextInQuotedPrintableBody)
 {
     const Bytes tnef = gimlet_test::SampleTnef(600);
