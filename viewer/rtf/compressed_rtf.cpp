@@ -234,6 +234,22 @@ StatusCode CompressedRtfStream::ReadCompressed(std::uint8_t* out, std::uint32_t 
             }
             control = m_io[m_ioPos++];
             itemsLeft = 8;
+            if (control == 0 && count >= 8 && m_ioCount - m_ioPos >= 8 &&
+                writePos <= kRingSize - 8) {
+                // Eight literals in a row (common in text that repeats little): one copy.
+                std::memcpy(ring + writePos, m_io + m_ioPos, 8);
+                std::memcpy(out, m_io + m_ioPos, 8);
+                if (writePos < kMaxMatch) {
+                    std::memcpy(ring + kRingSize + writePos, ring + writePos,
+                                std::min(8u, kMaxMatch - writePos));
+                }
+                m_ioPos += 8;
+                writePos = (writePos + 8) & kRingMask;
+                out += 8;
+                count -= 8;
+                itemsLeft = 0;
+                continue;
+            }
         }
         if (control & 1) {
             if (m_ioCount - m_ioPos < 2) {

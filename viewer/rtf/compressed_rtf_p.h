@@ -26,11 +26,14 @@ inline constexpr std::int32_t kNoNode = -1;
 // The anchor node; its smaller-child link holds the root of the match tree.
 inline constexpr std::int32_t kTreeAnchor = static_cast<std::int32_t>(kRingSize);
 
+// Links of one tree node: parent, smaller child, larger child. The children are indexed
+// (0 smaller, 1 larger) so that the walk picks a side without a branch.
 struct MatchNode {
     std::int32_t parent;
-    std::int32_t smaller;
-    std::int32_t larger;
+    std::int32_t child[2];
 };
+inline constexpr int kSmaller = 0;
+inline constexpr int kLarger = 1;
 inline constexpr std::uint32_t kMatchTreeBytes = (kRingSize + 1) * sizeof(MatchNode);
 
 // One stream object. It lives in a chained root buffer (placement-new); the I/O buffer and

@@ -1,6 +1,7 @@
 // The compressing side of CompressedRtfStream: a 4096-byte ring with a 17-byte lookahead,
 // matches found in a binary tree keyed by the 17 bytes at each ring position.
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 #include "viewer/rtf/chain_alloc.h"
@@ -15,6 +16,15 @@ using platform::S_OK;
 using platform::StatusCode;
 
 namespace {
+
+std::uint64_t LoadBe64(const std::uint8_t* bytes) {
+    std::uint64_t value = 0;
+    std::memcpy(&value, bytes, sizeof(value));
+    if constexpr (std::endian::native == std::endian::little) {
+        value = __builtin_bswap64(value);
+    }
+    return value;
+}
 
 void StoreLe32(std::uint8_t* bytes, std::uint32_t value) {
     bytes[0] = static_cast<std::uint8_t>(value);
@@ -220,45 +230,61 @@ StatusCode CompressedRtfStream::WriteCompressed(const std::uint8_t* input, std::
 // is replaced by the new position, which is newer and so further from being overwritten.
 void CompressedRtfStream::InsertNode(std::int32_t position) {
     MatchNode* const tree = m_tree;
-    const std::uint8_t* const key = m_ring + position;
-    tree[position].smaller = kNoNode;
-    tree[position].larger = kNoNode;
-    m_matchLen = 0;
+    const std::uint8_t* const ring = m_ring;
+    const std::uint8_t* const key = ring + position;
+    // Keys are compared eight bytes at a time as big-endian words, so that the word order
+    // is the byte order and the first differing byte is found by counting leading zeros.
+    const std::uint64_t key0 = LoadBe64(key);
+    const std::uint64_t key1 = LoadBe64(key + 8);
+    tree[position].child[kSmaller] = kNoNode;
+    tree[position].child[kLarger] = kNoNode;
+    std::uint32_t best = 0;
+    std::int32_t bestNode = m_matchPos;
     std::int32_t node = kTreeAnchor;
-    bool goSmaller = true;
+    int side = kSmaller;
     for (;;) {
-        std::int32_t& link = goSmaller ? tree[node].smaller : tree[node].larger;
-        if (link == kNoNode) {
-            link = position;
+        const std::int32_t next = tree[node].child[side];
+        if (next == kNoNode) {
+            tree[node].child[side] = position;
             tree[position].parent = node;
-            return;
+            break;
         }
-        node = link;
-        const std::uint8_t* const other = m_ring + node;
+        node = next;
+        const std::uint8_t* const other = ring + node;
         std::uint32_t same = 0;
-        while (same < kMaxMatch && key[same] == other[same]) {
-            ++same;
-        }
-        if (same > m_matchLen) {
-            m_matchPos = node;
-            m_matchLen = same;
-        }
-        if (same == kMaxMatch) {
+        bool larger = false;
+        if (const std::uint64_t word0 = LoadBe64(other); word0 != key0) {
+            same = static_cast<std::uint32_t>(std::countl_zero(word0 ^ key0)) >> 3;
+            larger = key0 > word0;
+        } else if (const std::uint64_t word1 = LoadBe64(other + 8); word1 != key1) {
+            same = 8 + (static_cast<std::uint32_t>(std::countl_zero(word1 ^ key1)) >> 3);
+            larger = key1 > word1;
+        } else if (key[16] != other[16]) {
+            same = 16;
+            larger = key[16] > other[16];
+        } else {
+            // All 17 bytes equal: the new position takes the old node's place.
+            bestNode = node;
+            best = kMaxMatch;
             MatchNode& old = tree[node];
             tree[position] = old;
-            if (old.smaller != kNoNode) {
-                tree[old.smaller].parent = position;
-            }
-            if (old.larger != kNoNode) {
-                tree[old.larger].parent = position;
+            for (const std::int32_t child : old.child) {
+                if (child != kNoNode) {
+                    tree[child].parent = position;
+                }
             }
             MatchNode& parent = tree[old.parent];
-            (parent.smaller == node ? parent.smaller : parent.larger) = position;
+            parent.child[parent.child[kSmaller] == node ? kSmaller : kLarger] = position;
             old.parent = kNoNode;
-            return;
+            break;
         }
-        goSmaller = key[same] < other[same];
+        const bool longer = same > best;
+        best = longer ? same : best;
+        bestNode = longer ? node : bestNode;
+        side = larger ? kLarger : kSmaller;
     }
+    m_matchPos = bestNode;
+    m_matchLen = best;
 }
 
 // A node with two children gives its place to its in-order successor.
@@ -268,33 +294,35 @@ void CompressedRtfStream::RemoveNode(std::int32_t position) {
     if (node.parent == kNoNode) {
         return;
     }
+    const std::int32_t smaller = node.child[kSmaller];
+    const std::int32_t larger = node.child[kLarger];
     std::int32_t heir = kNoNode;
-    if (node.larger == kNoNode) {
-        heir = node.smaller;
-    } else if (node.smaller == kNoNode) {
-        heir = node.larger;
+    if (larger == kNoNode) {
+        heir = smaller;
+    } else if (smaller == kNoNode) {
+        heir = larger;
     } else {
-        heir = node.larger;
-        if (tree[heir].smaller != kNoNode) {
+        heir = larger;
+        if (tree[heir].child[kSmaller] != kNoNode) {
             do {
-                heir = tree[heir].smaller;
-            } while (tree[heir].smaller != kNoNode);
+                heir = tree[heir].child[kSmaller];
+            } while (tree[heir].child[kSmaller] != kNoNode);
             MatchNode& successor = tree[heir];
-            tree[successor.parent].smaller = successor.larger;
-            if (successor.larger != kNoNode) {
-                tree[successor.larger].parent = successor.parent;
+            tree[successor.parent].child[kSmaller] = successor.child[kLarger];
+            if (successor.child[kLarger] != kNoNode) {
+                tree[successor.child[kLarger]].parent = successor.parent;
             }
-            successor.larger = node.larger;
-            tree[node.larger].parent = heir;
+            successor.child[kLarger] = larger;
+            tree[larger].parent = heir;
         }
-        tree[heir].smaller = node.smaller;
-        tree[node.smaller].parent = heir;
+        tree[heir].child[kSmaller] = smaller;
+        tree[smaller].parent = heir;
     }
     if (heir != kNoNode) {
         tree[heir].parent = node.parent;
     }
     MatchNode& parent = tree[node.parent];
-    (parent.larger == position ? parent.larger : parent.smaller) = heir;
+    parent.child[parent.child[kLarger] == position ? kLarger : kSmaller] = heir;
     node.parent = kNoNode;
 }
 
