@@ -1,6 +1,9 @@
 #include "tests/viewer/doc/document_fixture.h"
 
 #include <cstdlib>
+#include <sys/stat.h>
+
+#include "tests/support/test_files.h"
 
 namespace testing_support {
 
@@ -14,9 +17,16 @@ void DocumentTest::TearDown() { viewer::doc::UnloadFerrule(&m_app.Context().m_fe
 
 void DocumentTest::UseFerrule(const std::string& variant)
 {
-    // The stand-in's folder comes first; for "missing" no folder holds the library at all
-    // (the stream server is already registered by its absolute path).
-    const std::string folder = std::string(PALLION_TEST_DIR) + "/ferrule-" + variant;
+    // The stand-in's folder is the only one named (the stream server is already registered by
+    // its absolute path). The test program's run path leads the system's search to the real
+    // library, so "missing" stands for a library that cannot be loaded: a file of that name
+    // that is no library, which the search takes before looking further.
+    std::string folder = std::string(PALLION_TEST_DIR) + "/ferrule-" + variant;
+    if (variant == "missing") {
+        folder = Scratch() + "ferrule-missing";
+        ::mkdir(folder.c_str(), 0700);
+        WriteFile(folder + "/libferrule.so", std::string("not a library"));
+    }
     ::setenv("PALLION_LIBDIR", folder.c_str(), 1);
 }
 

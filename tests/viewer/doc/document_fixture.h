@@ -17,7 +17,7 @@ protected:
     void TearDown() override;
 
     // Makes the conversion library the stand-in of `variant` ("converts", "init_fails",
-    // "no_entry"), or none at all for "missing".
+    // "no_entry"), or one that cannot be loaded for "missing".
     void UseFerrule(const std::string& variant);
 
     viewer::doc::AppContextScope m_app;
