@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cstdio>
 #include <cstring>
+#include <set>
 
 #include "platform/text.h"
 
@@ -29,6 +30,8 @@ constexpr std::size_t kPropertyEntrySize = 16;
 // No property, length or name stream of a real message comes near this; a larger one is
 // damage, and reading it whole would let a file decide how much memory we take.
 constexpr std::size_t kMetadataStreamLimit = 16u << 20;
+// Names of named properties are kept up to this many bytes; TNEF lists carry no longer ones.
+constexpr std::size_t kMaxNameBytes = 1024;
 
 std::uint32_t LoadU32(const std::uint8_t* bytes)
 {
@@ -213,7 +216,10 @@ void NameIdMap::Load(GsfInfile* root)
         } else {
             continue;
         }
-        if (propertyIndex > kLastNamedId - kFirstNamedId) {
+        // The first entry for an identifier wins; later ones are not even decoded, so a
+        // stream of repeated entries costs no more than one.
+        if (propertyIndex > kLastNamedId - kFirstNamedId ||
+            m_names.count(kFirstNamedId + propertyIndex) != 0) {
             continue;
         }
         if (identity.kind == MNID_ID) {
@@ -223,7 +229,7 @@ void NameIdMap::Load(GsfInfile* root)
                 continue;
             }
             const std::uint32_t length = LoadU32(&strings[nameOrOffset]);
-            if (length > strings.size() - nameOrOffset - 4) {
+            if (length > strings.size() - nameOrOffset - 4 || length > kMaxNameBytes) {
                 continue;
             }
             identity.name = platform::Utf16FromLittleEndian(&strings[nameOrOffset + 4], length);
@@ -288,6 +294,7 @@ StatusCode PropertyObject::LoadProperties(PropertyStreamKind kind)
         return MAPI_E_CORRUPT_DATA;
     }
     std::vector<StoredProperty> properties;
+    std::set<std::uint32_t> seen;
     for (std::size_t offset = headerSize; bytes.size() - offset >= kPropertyEntrySize;
          offset += kPropertyEntrySize) {
         StoredProperty property;
@@ -296,9 +303,8 @@ StatusCode PropertyObject::LoadProperties(PropertyStreamKind kind)
         if (PROP_TYPE(property.tag) == PT_UNSPECIFIED || PROP_TYPE(property.tag) == PT_NULL) {
             continue;
         }
-        const bool seen = std::any_of(properties.begin(), properties.end(),
-                                      [&](const StoredProperty& p) { return p.tag == property.tag; });
-        if (!seen) {
+        // A tag listed twice keeps its first entry.
+        if (seen.insert(property.tag).second) {
             properties.push_back(property);
         }
     }

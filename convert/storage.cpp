@@ -72,8 +72,6 @@ void InstallGsfLogHandler()
     std::call_once(g_gsfLogOnce, [] { g_gsfLogHandlers.Install(); });
 }
 
-std::uint32_t GsfComplaintCount() { return t_gsfComplaints; }
-
 StorageDirectory::StorageDirectory(GsfInfile* storage)
 {
     const int count = storage ? gsf_infile_num_children(storage) : -1;
@@ -131,7 +129,12 @@ StatusCode ReadExact(GsfInput* stream, std::uint8_t* buffer, std::size_t count)
     if (static_cast<std::uint64_t>(gsf_input_remaining(stream)) < count) {
         return E_FAIL;
     }
-    return gsf_input_read(stream, count, buffer) ? S_OK : E_FAIL;
+    // libgsf complains (and may hand back stale bytes) when a sector chain is broken.
+    const std::uint32_t complaints = t_gsfComplaints;
+    if (!gsf_input_read(stream, count, buffer) || t_gsfComplaints != complaints) {
+        return E_FAIL;
+    }
+    return S_OK;
 }
 
 StatusCode ReadWholeStream(GsfInput* stream, std::size_t limit, std::vector<std::uint8_t>* bytes)

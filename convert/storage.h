@@ -99,8 +99,7 @@ private:
 
 // Installs (once) the log handler that keeps libgsf's complaints about damaged files from
 // reaching the program's log or aborting it; each complaint is counted on the calling
-// thread instead.
+// thread instead, and a read during which libgsf complained counts as failed.
 void InstallGsfLogHandler();
-std::uint32_t GsfComplaintCount();
 
 } // namespace ferrule

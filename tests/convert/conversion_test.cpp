@@ -514,6 +514,16 @@ TEST(Conversion, BookkeepingRangesAreExcludedButTablesKept)
     EXPECT_EQ(result.tnef.Attachments().size(), 1u);
 }
 
+TEST(Conversion, PathsThatAreNotUtf8StillOpen)
+{
+    MsgBuilder msg = PlainNote();
+    const std::string path = Scratch() + "caf\xE9 \xFF.msg";
+    ASSERT_TRUE(msg.Write(path));
+    const Conversion result = ConvertPath(path);
+    ExpectWellFormed(result);
+    EXPECT_NE(result.tnef.First(attSubject), nullptr);
+}
+
 TEST(Conversion, FailuresLeaveNoFileAndAnEmptyBuffer)
 {
     const std::set<std::string> before = TempFolderEntries();
