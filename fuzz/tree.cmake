@@ -17,4 +17,7 @@ pallion_add_fuzzer(tree
             ${PROJECT_SOURCE_DIR}/viewer/doc/hex_text_rows.cpp
             ${PROJECT_SOURCE_DIR}/viewer/doc/frame_logic.cpp
             ${PROJECT_SOURCE_DIR}/viewer/rtf/chain_alloc.cpp
-    LIBS pallion_platform tagora)
+            ${PROJECT_SOURCE_DIR}/dictionary/tagora.cpp
+            ${PROJECT_SOURCE_DIR}/dictionary/dictionary.cpp
+            ${PROJECT_SOURCE_DIR}/dictionary/property_names.cpp
+    LIBS pallion_platform)

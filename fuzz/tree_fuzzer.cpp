@@ -61,6 +61,17 @@ void Visit(const MemoryTree& tree, NodeId node, std::uint32_t codePage)
     }
 }
 
+// The dictionary, opened once: captions then come from names, as in the application.
+TagoraHandle Dictionary()
+{
+    static TagoraHandle dictionary = [] {
+        TagoraHandle handle = nullptr;
+        TagoraInit(&handle);
+        return handle;
+    }();
+    return dictionary;
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
@@ -74,7 +85,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         doc.AttachStream(platform::CreateMemoryStream(bytes), "fuzz.dat");
         doc.m_rawView = raw;
         DocumentTree tree;
-        tree.Build(doc, nullptr, limits);
+        tree.Build(doc, raw ? nullptr : Dictionary(), limits);
         Visit(tree.GetTree(), tree.GetTree().Root(), doc.m_codePage);
         static_cast<void>(tree.Index().FindMailBody());
     }
