@@ -139,7 +139,7 @@ StatusCode ConvertMessageFile(const char* msgPath, char* tnefPath, std::size_t t
     if (status != S_OK) {
         return status;
     }
-    const ComPtr<Storage> storage = ComPtr<Storage>::Adopt(rawStorage);
+    ComPtr<Storage> storage = ComPtr<Storage>::Adopt(rawStorage);
 
     MsgSession* session = nullptr;
     status = OpenIMsgSession(allocator, 0, &session);
@@ -147,8 +147,7 @@ StatusCode ConvertMessageFile(const char* msgPath, char* tnefPath, std::size_t t
         return status;
     }
     // The session is closed after every object opened in it is released.
-    const std::unique_ptr<MsgSession, void (*)(MsgSession*)> sessionOwner(session,
-                                                                          CloseIMsgSession);
+    std::unique_ptr<MsgSession, void (*)(MsgSession*)> sessionOwner(session, CloseIMsgSession);
 
     Message* rawMessage = nullptr;
     status = OpenIMsgOnIStg(session, MAPIAllocateBuffer, MAPIAllocateMore, MAPIFreeBuffer,
@@ -179,6 +178,8 @@ StatusCode ConvertMessageFile(const char* msgPath, char* tnefPath, std::size_t t
 
     stream.Reset();
     message.Reset();
+    storage.Reset();
+    sessionOwner.reset();
     if (platform::Failed(status)) {
         tnefPath[0] = '\0';
     } else {
