@@ -21,14 +21,16 @@ using platform::ComPtr;
 using platform::IStream;
 using Bytes = std::vector<std::uint8_t>;
 
-std::size_t InputSize() {
+std::size_t InputSize()
+{
     const char* mib = std::getenv("PALLION_RTF_BENCH_MIB");
     return static_cast<std::size_t>(mib ? std::atoi(mib) : 64) * 1024 * 1024;
 }
 
 // Mail bodies in RTF: one preamble per message, then paragraphs of common words with
 // formatting switches, a signature block and a quoted reply that repeats earlier text.
-Bytes MailLikeRtf(std::size_t size) {
+Bytes MailLikeRtf(std::size_t size)
+{
     static const char* const kWords[] = {
         "the",     "meeting", "agenda",   "please", "find",    "attached", "report",
         "regards", "thanks",  "quarter",  "budget", "review",  "schedule", "Monday",
@@ -70,7 +72,8 @@ Bytes MailLikeRtf(std::size_t size) {
 }
 
 // Printable text without structure: 64 symbols drawn at random.
-Bytes RandomPrintable(std::size_t size) {
+Bytes RandomPrintable(std::size_t size)
+{
     static const char kSymbols[] =
         "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
     std::mt19937 random(7);
@@ -81,7 +84,8 @@ Bytes RandomPrintable(std::size_t size) {
     return text;
 }
 
-Bytes Compress(const Bytes& text) {
+Bytes Compress(const Bytes& text)
+{
     auto target = platform::MemoryStream::Create();
     ComPtr<IStream> stream;
     if (viewer::rtf::OpenCompressedRtfStream(target.Get(), viewer::rtf::MAPI_MODIFY,
@@ -102,7 +106,8 @@ Bytes Compress(const Bytes& text) {
     return target->Bytes();
 }
 
-std::size_t Inflate(const Bytes& value, Bytes& buffer) {
+std::size_t Inflate(const Bytes& value, Bytes& buffer)
+{
     auto source = platform::CreateMemoryStream(value);
     ComPtr<IStream> stream;
     if (viewer::rtf::OpenCompressedRtfStream(source.Get(), 0, stream.Put()) != platform::S_OK) {
@@ -124,13 +129,15 @@ std::size_t Inflate(const Bytes& value, Bytes& buffer) {
     }
 }
 
-const Bytes& Input(int kind) {
+const Bytes& Input(int kind)
+{
     static const Bytes mail = MailLikeRtf(InputSize());
     static const Bytes random = RandomPrintable(InputSize());
     return kind == 0 ? mail : random;
 }
 
-void BM_Compress(benchmark::State& state) {
+void BM_Compress(benchmark::State& state)
+{
     const Bytes& text = Input(static_cast<int>(state.range(0)));
     std::size_t compressed = 0;
     for (auto _ : state) {
@@ -140,7 +147,8 @@ void BM_Compress(benchmark::State& state) {
     state.counters["ratio"] = static_cast<double>(compressed) / static_cast<double>(text.size());
 }
 
-void BM_Inflate(benchmark::State& state) {
+void BM_Inflate(benchmark::State& state)
+{
     const Bytes& text = Input(static_cast<int>(state.range(0)));
     const Bytes value = Compress(text);
     Bytes buffer(16384);
@@ -155,7 +163,8 @@ void BM_Inflate(benchmark::State& state) {
 
 // Heap held by one open stream object (write mode, the larger of the two), measured with
 // the allocator's own statistics.
-void BM_ObjectMemory(benchmark::State& state) {
+void BM_ObjectMemory(benchmark::State& state)
+{
     std::size_t held = 0;
     for (auto _ : state) {
         // Room for the placeholder header already there, so that the target does not grow.

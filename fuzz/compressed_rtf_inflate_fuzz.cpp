@@ -19,7 +19,8 @@ using platform::IStream;
 
 struct Generator {
     std::uint32_t state;
-    std::uint32_t Next() {
+    std::uint32_t Next()
+    {
         state ^= state << 13;
         state ^= state >> 17;
         state ^= state << 5;
@@ -27,7 +28,8 @@ struct Generator {
     }
 };
 
-void Check(bool condition) {
+void Check(bool condition)
+{
     if (!condition) {
         std::abort();
     }
@@ -35,7 +37,8 @@ void Check(bool condition) {
 
 } // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
     const std::vector<std::uint8_t> value(data, data + size);
     Generator sizes{viewer::rtf::CompressedRtfCrc(data, size) | 1};
     // Mostly small reads (pending output, item by item), sometimes large ones.

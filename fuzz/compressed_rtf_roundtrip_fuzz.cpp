@@ -16,20 +16,23 @@ namespace {
 using platform::ComPtr;
 using platform::IStream;
 
-void Check(bool condition) {
+void Check(bool condition)
+{
     if (!condition) {
         std::abort();
     }
 }
 
-std::uint32_t Le32(const std::vector<std::uint8_t>& bytes, std::size_t at) {
+std::uint32_t Le32(const std::vector<std::uint8_t>& bytes, std::size_t at)
+{
     return std::uint32_t{bytes[at]} | std::uint32_t{bytes[at + 1]} << 8 |
            std::uint32_t{bytes[at + 2]} << 16 | std::uint32_t{bytes[at + 3]} << 24;
 }
 
 } // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
     std::uint32_t state = viewer::rtf::CompressedRtfCrc(data, size) | 1;
     auto next = [&state] {
         state ^= state << 13;

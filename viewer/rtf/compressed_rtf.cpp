@@ -23,7 +23,8 @@ using platform::StatusCode;
 
 namespace {
 
-constexpr std::array<std::uint32_t, 256> MakeCrcTable() {
+constexpr std::array<std::uint32_t, 256> MakeCrcTable()
+{
     std::array<std::uint32_t, 256> table{};
     for (std::uint32_t i = 0; i < 256; ++i) {
         std::uint32_t value = i;
@@ -37,7 +38,8 @@ constexpr std::array<std::uint32_t, 256> MakeCrcTable() {
 
 constexpr std::array<std::uint32_t, 256> kCrcTable = MakeCrcTable();
 
-std::uint32_t LoadLe32(const std::uint8_t* bytes) {
+std::uint32_t LoadLe32(const std::uint8_t* bytes)
+{
     return std::uint32_t{bytes[0]} | std::uint32_t{bytes[1]} << 8 | std::uint32_t{bytes[2]} << 16 |
            std::uint32_t{bytes[3]} << 24;
 }
@@ -53,7 +55,8 @@ constexpr std::uint32_t kBounceSizes[] = {16384, 4096, 1024, 256, 64, 16, 4, 1};
 
 } // namespace
 
-std::uint32_t CompressedRtfCrc(const void* data, std::size_t size, std::uint32_t crc) {
+std::uint32_t CompressedRtfCrc(const void* data, std::size_t size, std::uint32_t crc)
+{
     const auto* bytes = static_cast<const std::uint8_t*>(data);
     for (std::size_t i = 0; i < size; ++i) {
         crc = kCrcTable[(crc ^ bytes[i]) & 0xFF] ^ (crc >> 8);
@@ -61,7 +64,8 @@ std::uint32_t CompressedRtfCrc(const void* data, std::size_t size, std::uint32_t
     return crc;
 }
 
-StatusCode OpenCompressedRtfStream(IStream* source, std::uint32_t flags, IStream** result) {
+StatusCode OpenCompressedRtfStream(IStream* source, std::uint32_t flags, IStream** result)
+{
     if (!source || !result) {
         return E_INVALIDARG;
     }
@@ -83,9 +87,12 @@ StatusCode OpenCompressedRtfStream(IStream* source, std::uint32_t flags, IStream
 }
 
 CompressedRtfStream::CompressedRtfStream(IStream* source, std::uint32_t flags) noexcept
-    : m_source(source), m_flags(flags), m_writing((flags & MAPI_MODIFY) != 0) {}
+    : m_source(source), m_flags(flags), m_writing((flags & MAPI_MODIFY) != 0)
+{
+}
 
-StatusCode CompressedRtfStream::Initialise() noexcept {
+StatusCode CompressedRtfStream::Initialise() noexcept
+{
     void* io = nullptr;
     if (const StatusCode status = ChainAllocMore(kIoBufferSize, this, &io);
         platform::Failed(status)) {
@@ -100,7 +107,8 @@ StatusCode CompressedRtfStream::Initialise() noexcept {
 
 // Header: compressed size (bytes after this field), raw size, magic, CRC; all
 // little-endian 32-bit. The raw size is not trusted and not kept.
-StatusCode CompressedRtfStream::ReadHeader() {
+StatusCode CompressedRtfStream::ReadHeader()
+{
     std::uint8_t header[kCompressedRtfHeaderSize];
     std::uint32_t got = 0;
     if (const StatusCode status = m_source->Read(header, sizeof(header), &got);
@@ -124,7 +132,8 @@ StatusCode CompressedRtfStream::ReadHeader() {
     return S_OK;
 }
 
-StatusCode CompressedRtfStream::QueryInterface(const IID& iid, void** object) {
+StatusCode CompressedRtfStream::QueryInterface(const IID& iid, void** object)
+{
     if (!object) {
         return E_INVALIDARG;
     }
@@ -137,11 +146,13 @@ StatusCode CompressedRtfStream::QueryInterface(const IID& iid, void** object) {
     return E_NOINTERFACE;
 }
 
-std::uint32_t CompressedRtfStream::AddRef() {
+std::uint32_t CompressedRtfStream::AddRef()
+{
     return ++m_references;
 }
 
-std::uint32_t CompressedRtfStream::Release() {
+std::uint32_t CompressedRtfStream::Release()
+{
     const std::uint32_t remaining = --m_references;
     if (remaining == 0) {
         IStream* source = m_source;
@@ -152,7 +163,8 @@ std::uint32_t CompressedRtfStream::Release() {
     return remaining;
 }
 
-StatusCode CompressedRtfStream::Read(void* buffer, std::uint32_t count, std::uint32_t* done) {
+StatusCode CompressedRtfStream::Read(void* buffer, std::uint32_t count, std::uint32_t* done)
+{
     std::uint32_t delivered = 0;
     StatusCode status = S_OK;
     if (m_writing) {
@@ -173,7 +185,8 @@ StatusCode CompressedRtfStream::Read(void* buffer, std::uint32_t count, std::uin
 // Makes at least `needed` (1 or 2) bytes available in the I/O buffer. A single byte left
 // over is moved to the front and the source is asked for the rest of the buffer. The CRC
 // runs over exactly what the source returns.
-StatusCode CompressedRtfStream::Refill(std::uint32_t needed) {
+StatusCode CompressedRtfStream::Refill(std::uint32_t needed)
+{
     std::uint32_t kept = m_ioCount - m_ioPos;
     if (kept != 0) {
         m_io[0] = m_io[m_ioPos];
@@ -200,7 +213,8 @@ StatusCode CompressedRtfStream::Refill(std::uint32_t needed) {
 // literal byte; a set bit is a big-endian word: 12-bit ring offset, 4-bit length - 2. A
 // reference to the current write position ends the data.
 StatusCode CompressedRtfStream::ReadCompressed(std::uint8_t* out, std::uint32_t count,
-                                               std::uint32_t* done) {
+                                               std::uint32_t* done)
+{
     if (m_finished) {
         return S_OK;
     }
@@ -326,7 +340,8 @@ StatusCode CompressedRtfStream::ReadCompressed(std::uint8_t* out, std::uint32_t 
 }
 
 StatusCode CompressedRtfStream::CopyTo(IStream* target, std::uint64_t count, std::uint64_t* read,
-                                       std::uint64_t* written) {
+                                       std::uint64_t* written)
+{
     if (!target) {
         return E_INVALIDARG;
     }
@@ -395,31 +410,38 @@ StatusCode CompressedRtfStream::CopyTo(IStream* target, std::uint64_t count, std
     return failure != S_OK ? failure : lastSuccess;
 }
 
-StatusCode CompressedRtfStream::Seek(std::int64_t, std::uint32_t, std::uint64_t*) {
+StatusCode CompressedRtfStream::Seek(std::int64_t, std::uint32_t, std::uint64_t*)
+{
     return E_NOTIMPL;
 }
 
-StatusCode CompressedRtfStream::SetSize(std::uint64_t) {
+StatusCode CompressedRtfStream::SetSize(std::uint64_t)
+{
     return E_NOTIMPL;
 }
 
-StatusCode CompressedRtfStream::Revert() {
+StatusCode CompressedRtfStream::Revert()
+{
     return E_NOTIMPL;
 }
 
-StatusCode CompressedRtfStream::LockRegion(std::uint64_t, std::uint64_t, std::uint32_t) {
+StatusCode CompressedRtfStream::LockRegion(std::uint64_t, std::uint64_t, std::uint32_t)
+{
     return E_NOTIMPL;
 }
 
-StatusCode CompressedRtfStream::UnlockRegion(std::uint64_t, std::uint64_t, std::uint32_t) {
+StatusCode CompressedRtfStream::UnlockRegion(std::uint64_t, std::uint64_t, std::uint32_t)
+{
     return E_NOTIMPL;
 }
 
-StatusCode CompressedRtfStream::Stat(platform::STATSTG*, std::uint32_t) {
+StatusCode CompressedRtfStream::Stat(platform::STATSTG*, std::uint32_t)
+{
     return E_NOTIMPL;
 }
 
-StatusCode CompressedRtfStream::Clone(IStream**) {
+StatusCode CompressedRtfStream::Clone(IStream**)
+{
     return E_NOTIMPL;
 }
 

@@ -17,7 +17,8 @@ using platform::StatusCode;
 
 namespace {
 
-std::uint64_t LoadBe64(const std::uint8_t* bytes) {
+std::uint64_t LoadBe64(const std::uint8_t* bytes)
+{
     std::uint64_t value = 0;
     std::memcpy(&value, bytes, sizeof(value));
     if constexpr (std::endian::native == std::endian::little) {
@@ -26,7 +27,8 @@ std::uint64_t LoadBe64(const std::uint8_t* bytes) {
     return value;
 }
 
-void StoreLe32(std::uint8_t* bytes, std::uint32_t value) {
+void StoreLe32(std::uint8_t* bytes, std::uint32_t value)
+{
     bytes[0] = static_cast<std::uint8_t>(value);
     bytes[1] = static_cast<std::uint8_t>(value >> 8);
     bytes[2] = static_cast<std::uint8_t>(value >> 16);
@@ -35,7 +37,8 @@ void StoreLe32(std::uint8_t* bytes, std::uint32_t value) {
 
 } // namespace
 
-StatusCode CompressedRtfStream::InitialiseWriter() {
+StatusCode CompressedRtfStream::InitialiseWriter()
+{
     if (!Uncompressed()) {
         m_priming = true;
         void* tree = nullptr;
@@ -61,8 +64,8 @@ StatusCode CompressedRtfStream::InitialiseWriter() {
     return written < sizeof(placeholder) ? E_FAIL : S_OK;
 }
 
-StatusCode CompressedRtfStream::Write(const void* buffer, std::uint32_t count,
-                                      std::uint32_t* done) {
+StatusCode CompressedRtfStream::Write(const void* buffer, std::uint32_t count, std::uint32_t* done)
+{
     std::uint32_t taken = 0;
     StatusCode status = S_OK;
     if (!m_writing) {
@@ -86,7 +89,8 @@ StatusCode CompressedRtfStream::Write(const void* buffer, std::uint32_t count,
     return status;
 }
 
-StatusCode CompressedRtfStream::Commit(std::uint32_t flags) {
+StatusCode CompressedRtfStream::Commit(std::uint32_t flags)
+{
     if (!m_writing) {
         return E_ACCESSDENIED;
     }
@@ -101,7 +105,8 @@ StatusCode CompressedRtfStream::Commit(std::uint32_t flags) {
     return status == S_OK ? m_source->Commit(flags) : status;
 }
 
-void CompressedRtfStream::StoreLookahead(std::uint32_t position, std::uint8_t byte) {
+void CompressedRtfStream::StoreLookahead(std::uint32_t position, std::uint8_t byte)
+{
     m_ring[position] = byte;
     if (position < kMaxMatch) {
         m_ring[kRingSize + position] = byte;
@@ -110,7 +115,8 @@ void CompressedRtfStream::StoreLookahead(std::uint32_t position, std::uint8_t by
 
 // The first 17 bytes prime the lookahead; then every ring position up to the current
 // one goes into the tree, the last insertion giving the first match.
-void CompressedRtfStream::FinishPriming() {
+void CompressedRtfStream::FinishPriming()
+{
     std::memcpy(m_ring + kRingSize, m_ring, kMaxMatch);
     for (std::uint32_t position = 0; position <= m_writePos; ++position) {
         InsertNode(static_cast<std::int32_t>(position));
@@ -119,7 +125,8 @@ void CompressedRtfStream::FinishPriming() {
 }
 
 StatusCode CompressedRtfStream::WriteCompressed(const std::uint8_t* input, std::uint32_t count,
-                                                std::uint32_t* taken) {
+                                                std::uint32_t* taken)
+{
     if (count == 0 && !m_finished) {
         return E_INVALIDARG;
     }
@@ -228,7 +235,8 @@ StatusCode CompressedRtfStream::WriteCompressed(const std::uint8_t* input, std::
 // Each ring position is a node keyed by the 17 bytes starting there. The walk keeps the
 // first node with the longest common prefix as the match; a node with all 17 bytes equal
 // is replaced by the new position, which is newer and so further from being overwritten.
-void CompressedRtfStream::InsertNode(std::int32_t position) {
+void CompressedRtfStream::InsertNode(std::int32_t position)
+{
     MatchNode* const tree = m_tree;
     const std::uint8_t* const ring = m_ring;
     const std::uint8_t* const key = ring + position;
@@ -288,7 +296,8 @@ void CompressedRtfStream::InsertNode(std::int32_t position) {
 }
 
 // A node with two children gives its place to its in-order successor.
-void CompressedRtfStream::RemoveNode(std::int32_t position) {
+void CompressedRtfStream::RemoveNode(std::int32_t position)
+{
     MatchNode* const tree = m_tree;
     MatchNode& node = tree[position];
     if (node.parent == kNoNode) {
@@ -326,7 +335,8 @@ void CompressedRtfStream::RemoveNode(std::int32_t position) {
     node.parent = kNoNode;
 }
 
-StatusCode CompressedRtfStream::EmitBlock() {
+StatusCode CompressedRtfStream::EmitBlock()
+{
     const std::uint32_t size = 1 + m_blockSize;
     if (m_ioCount + size > kIoBufferSize) {
         if (const StatusCode status = Flush(); platform::Failed(status)) {
@@ -342,7 +352,8 @@ StatusCode CompressedRtfStream::EmitBlock() {
     return m_finished ? Flush() : S_OK;
 }
 
-StatusCode CompressedRtfStream::Flush() {
+StatusCode CompressedRtfStream::Flush()
+{
     if (m_ioCount == 0) {
         return S_OK;
     }
@@ -361,7 +372,8 @@ StatusCode CompressedRtfStream::Flush() {
 }
 
 // The header goes where the placeholder was; the source is left where it was.
-StatusCode CompressedRtfStream::RewriteHeader() {
+StatusCode CompressedRtfStream::RewriteHeader()
+{
     std::uint8_t header[kCompressedRtfHeaderSize];
     const std::uint32_t rawCount = m_headerCrcOrRawCount;
     if (Uncompressed()) {

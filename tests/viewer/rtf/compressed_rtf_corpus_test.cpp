@@ -18,12 +18,14 @@ namespace fs = std::filesystem;
 
 const fs::path kRtfFolder = fs::path(PALLION_CORPUS_DIR) / "rtf";
 
-Bytes Load(const fs::path& path) {
+Bytes Load(const fs::path& path)
+{
     std::ifstream file(path, std::ios::binary);
     return Bytes(std::istreambuf_iterator<char>(file), {});
 }
 
-std::vector<fs::path> Values() {
+std::vector<fs::path> Values()
+{
     std::vector<fs::path> values;
     for (const auto& entry : fs::directory_iterator(kRtfFolder)) {
         if (entry.path().extension() == ".bin") {
@@ -35,7 +37,8 @@ std::vector<fs::path> Values() {
 }
 
 // The whole text through CopyTo, as the body extraction does it.
-platform::StatusCode CopyOut(const Bytes& value, Bytes* text) {
+platform::StatusCode CopyOut(const Bytes& value, Bytes* text)
+{
     auto source = platform::CreateMemoryStream(value);
     ComPtr<IStream> stream;
     const platform::StatusCode status =
@@ -51,7 +54,8 @@ platform::StatusCode CopyOut(const Bytes& value, Bytes* text) {
 
 } // namespace
 
-TEST(CompressedRtfCorpus, InflatesEveryValueToTheTextBesideIt) {
+TEST(CompressedRtfCorpus, InflatesEveryValueToTheTextBesideIt)
+{
     if (!fs::is_directory(kRtfFolder)) {
         GTEST_SKIP() << "no corpus at " << kRtfFolder;
     }
@@ -77,7 +81,8 @@ TEST(CompressedRtfCorpus, InflatesEveryValueToTheTextBesideIt) {
     EXPECT_GT(checked, 0);
 }
 
-TEST(CompressedRtfCorpus, RefusesTheDamagedValues) {
+TEST(CompressedRtfCorpus, RefusesTheDamagedValues)
+{
     if (!fs::is_directory(kRtfFolder)) {
         GTEST_SKIP() << "no corpus at " << kRtfFolder;
     }

@@ -21,7 +21,8 @@ namespace rtf_test {
 using Bytes = std::vector<std::uint8_t>;
 
 // The initial dictionary of [MS-OXRTFCP], written out here independently of the code.
-inline const std::string& InitialDictionary() {
+inline const std::string& InitialDictionary()
+{
     static const std::string text =
         std::string(R"({\rtf1\ansi\mac\deff0\deftab720{\fonttbl;}{\f0\fnil \froman \fswiss )") +
         R"(\fmodern \fscript \fdecor MS Sans SerifSymbolArialTimes New RomanCourier)" +
@@ -29,20 +30,24 @@ inline const std::string& InitialDictionary() {
     return text;
 }
 
-inline Bytes ToBytes(std::string_view text) {
+inline Bytes ToBytes(std::string_view text)
+{
     return Bytes(text.begin(), text.end());
 }
 
-inline std::string ToText(const Bytes& bytes) {
+inline std::string ToText(const Bytes& bytes)
+{
     return std::string(bytes.begin(), bytes.end());
 }
 
-inline std::uint32_t Le32(const Bytes& bytes, std::size_t at) {
+inline std::uint32_t Le32(const Bytes& bytes, std::size_t at)
+{
     return std::uint32_t{bytes[at]} | std::uint32_t{bytes[at + 1]} << 8 |
            std::uint32_t{bytes[at + 2]} << 16 | std::uint32_t{bytes[at + 3]} << 24;
 }
 
-inline void PutLe32(Bytes& bytes, std::uint32_t value) {
+inline void PutLe32(Bytes& bytes, std::uint32_t value)
+{
     for (int shift = 0; shift < 32; shift += 8) {
         bytes.push_back(static_cast<std::uint8_t>(value >> shift));
     }
@@ -51,26 +56,30 @@ inline void PutLe32(Bytes& bytes, std::uint32_t value) {
 // Builds compressed data item by item and keeps the text a decoder must produce.
 class CompressedBuilder {
   public:
-    CompressedBuilder() {
+    CompressedBuilder()
+    {
         const std::string& dictionary = InitialDictionary();
         std::copy(dictionary.begin(), dictionary.end(), m_ring.begin());
         m_writePos = static_cast<std::uint32_t>(dictionary.size());
     }
 
-    CompressedBuilder& Literal(std::uint8_t byte) {
+    CompressedBuilder& Literal(std::uint8_t byte)
+    {
         StartItem(false);
         m_data.push_back(byte);
         Produce(byte);
         return *this;
     }
-    CompressedBuilder& Literals(std::string_view text) {
+    CompressedBuilder& Literals(std::string_view text)
+    {
         for (const char c : text) {
             Literal(static_cast<std::uint8_t>(c));
         }
         return *this;
     }
     // A reference copies `length` (2..17) bytes from ring position `offset`, byte by byte.
-    CompressedBuilder& Reference(std::uint32_t offset, std::uint32_t length) {
+    CompressedBuilder& Reference(std::uint32_t offset, std::uint32_t length)
+    {
         StartItem(true);
         const std::uint32_t word = offset << 4 | (length - 2);
         m_data.push_back(static_cast<std::uint8_t>(word >> 8));
@@ -80,7 +89,8 @@ class CompressedBuilder {
         }
         return *this;
     }
-    CompressedBuilder& End() {
+    CompressedBuilder& End()
+    {
         StartItem(true);
         const std::uint32_t word = m_writePos << 4;
         m_data.push_back(static_cast<std::uint8_t>(word >> 8));
@@ -88,12 +98,14 @@ class CompressedBuilder {
         return *this;
     }
     // Raw bytes after the items (or a cut-short item).
-    CompressedBuilder& Raw(std::initializer_list<std::uint8_t> bytes) {
+    CompressedBuilder& Raw(std::initializer_list<std::uint8_t> bytes)
+    {
         m_data.insert(m_data.end(), bytes);
         return *this;
     }
     // Starts a block whose control byte is given as is (for malformed data).
-    CompressedBuilder& Control(std::uint8_t control) {
+    CompressedBuilder& Control(std::uint8_t control)
+    {
         m_data.push_back(control);
         m_items = 8;
         return *this;
@@ -107,7 +119,8 @@ class CompressedBuilder {
 
     // Header (with the true CRC unless one is given) followed by the data.
     Bytes Value(std::optional<std::uint32_t> crc = std::nullopt,
-                std::uint32_t magic = viewer::rtf::kCompressedRtfMagic) const {
+                std::uint32_t magic = viewer::rtf::kCompressedRtfMagic) const
+    {
         Bytes value;
         PutLe32(value, static_cast<std::uint32_t>(m_data.size() + 12));
         PutLe32(value, static_cast<std::uint32_t>(m_text.size()));
@@ -118,7 +131,8 @@ class CompressedBuilder {
     }
 
   private:
-    void StartItem(bool reference) {
+    void StartItem(bool reference)
+    {
         if (m_items == 8) {
             m_control = m_data.size();
             m_data.push_back(0);
@@ -129,7 +143,8 @@ class CompressedBuilder {
         }
         ++m_items;
     }
-    void Produce(std::uint8_t byte) {
+    void Produce(std::uint8_t byte)
+    {
         m_ring[m_writePos] = byte;
         m_writePos = (m_writePos + 1) % 4096;
         m_text.push_back(byte);
@@ -151,7 +166,8 @@ struct Inflated {
 
 // Opens `value` for reading and reads until a Read delivers nothing or fails. `readSize`
 // picks the size of each Read from its index.
-template <class SizeFn> Inflated InflateWith(const Bytes& value, SizeFn readSize) {
+template <class SizeFn> Inflated InflateWith(const Bytes& value, SizeFn readSize)
+{
     Inflated result;
     auto source = platform::CreateMemoryStream(value);
     platform::ComPtr<platform::IStream> stream;
@@ -171,13 +187,15 @@ template <class SizeFn> Inflated InflateWith(const Bytes& value, SizeFn readSize
     }
 }
 
-inline Inflated Inflate(const Bytes& value, std::uint32_t readSize = 4096) {
+inline Inflated Inflate(const Bytes& value, std::uint32_t readSize = 4096)
+{
     return InflateWith(value, [readSize](std::size_t) { return readSize; });
 }
 
 // Compresses `text` through a write-mode stream, written in pieces of `pieceSize`.
 inline Bytes Deflate(const Bytes& text, std::uint32_t flags = viewer::rtf::MAPI_MODIFY,
-                     std::size_t pieceSize = 65536) {
+                     std::size_t pieceSize = 65536)
+{
     auto target = platform::MemoryStream::Create();
     platform::ComPtr<platform::IStream> stream;
     EXPECT_EQ(viewer::rtf::OpenCompressedRtfStream(target.Get(), flags, stream.Put()),

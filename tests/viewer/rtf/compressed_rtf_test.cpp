@@ -34,7 +34,8 @@ constexpr StatusCode kSourceFault = platform::MakeStatus(0x8003001D); // a write
 // MeanStream cannot show: references held, writes accepted short, failing seeks, commits.
 class FaultStream final : public IStream {
   public:
-    static ComPtr<FaultStream> Create(Bytes bytes = {}) {
+    static ComPtr<FaultStream> Create(Bytes bytes = {})
+    {
         return ComPtr<FaultStream>::Adopt(new FaultStream(std::move(bytes)));
     }
 
@@ -49,19 +50,22 @@ class FaultStream final : public IStream {
     StatusCode commitStatus = S_OK;
     std::vector<std::uint32_t> commits;
 
-    StatusCode QueryInterface(const platform::IID&, void** object) override {
+    StatusCode QueryInterface(const platform::IID&, void** object) override
+    {
         *object = nullptr;
         return E_NOINTERFACE;
     }
     std::uint32_t AddRef() override { return ++references; }
-    std::uint32_t Release() override {
+    std::uint32_t Release() override
+    {
         const std::uint32_t left = --references;
         if (left == 0) {
             delete this;
         }
         return left;
     }
-    StatusCode Read(void* buffer, std::uint32_t count, std::uint32_t* done) override {
+    StatusCode Read(void* buffer, std::uint32_t count, std::uint32_t* done) override
+    {
         ++readCalls;
         const auto take = static_cast<std::uint32_t>(
             std::min<std::uint64_t>(count, bytes.size() - std::min(position, bytes.size())));
@@ -72,7 +76,8 @@ class FaultStream final : public IStream {
         *done = take;
         return S_OK;
     }
-    StatusCode Write(const void* buffer, std::uint32_t count, std::uint32_t* done) override {
+    StatusCode Write(const void* buffer, std::uint32_t count, std::uint32_t* done) override
+    {
         *done = 0;
         if (platform::Failed(writeStatus)) {
             return writeStatus;
@@ -90,7 +95,8 @@ class FaultStream final : public IStream {
         *done = take;
         return S_OK;
     }
-    StatusCode Seek(std::int64_t offset, std::uint32_t origin, std::uint64_t* to) override {
+    StatusCode Seek(std::int64_t offset, std::uint32_t origin, std::uint64_t* to) override
+    {
         if (platform::Failed(seekStatus)) {
             return seekStatus;
         }
@@ -104,18 +110,22 @@ class FaultStream final : public IStream {
         return S_OK;
     }
     StatusCode SetSize(std::uint64_t) override { return E_NOTIMPL; }
-    StatusCode CopyTo(IStream*, std::uint64_t, std::uint64_t*, std::uint64_t*) override {
+    StatusCode CopyTo(IStream*, std::uint64_t, std::uint64_t*, std::uint64_t*) override
+    {
         return E_NOTIMPL;
     }
-    StatusCode Commit(std::uint32_t flags) override {
+    StatusCode Commit(std::uint32_t flags) override
+    {
         commits.push_back(flags);
         return commitStatus;
     }
     StatusCode Revert() override { return E_NOTIMPL; }
-    StatusCode LockRegion(std::uint64_t, std::uint64_t, std::uint32_t) override {
+    StatusCode LockRegion(std::uint64_t, std::uint64_t, std::uint32_t) override
+    {
         return E_NOTIMPL;
     }
-    StatusCode UnlockRegion(std::uint64_t, std::uint64_t, std::uint32_t) override {
+    StatusCode UnlockRegion(std::uint64_t, std::uint64_t, std::uint32_t) override
+    {
         return E_NOTIMPL;
     }
     StatusCode Stat(platform::STATSTG*, std::uint32_t) override { return E_NOTIMPL; }
@@ -127,7 +137,8 @@ class FaultStream final : public IStream {
     std::uint64_t writtenSoFar = 0;
 };
 
-ComPtr<IStream> OpenReader(IStream* source) {
+ComPtr<IStream> OpenReader(IStream* source)
+{
     ComPtr<IStream> stream;
     EXPECT_EQ(OpenCompressedRtfStream(source, 0, stream.Put()), S_OK);
     return stream;
@@ -147,7 +158,8 @@ const Bytes kExample2Value = {0x1a, 0x00, 0x00, 0x00, 0x1c, 0x00, 0x00, 0x00, 0x
                               0x57, 0x58, 0x59, 0x5a, 0x0d, 0x6e, 0x7d, 0x01, 0x0e, 0xb0};
 const std::string kExample2Text = "{\\rtf1 WXYZWXYZWXYZWXYZWXYZ}";
 
-Bytes RandomBytes(std::size_t size, std::uint32_t seed, int alphabet = 256) {
+Bytes RandomBytes(std::size_t size, std::uint32_t seed, int alphabet = 256)
+{
     std::mt19937 random(seed);
     Bytes bytes(size);
     for (auto& byte : bytes) {
@@ -158,7 +170,8 @@ Bytes RandomBytes(std::size_t size, std::uint32_t seed, int alphabet = 256) {
 
 // Text that looks like a mail body in RTF: a fixed preamble, then paragraphs built from a
 // small vocabulary with formatting switches, so that it repeats like real bodies do.
-Bytes RtfLikeText(std::size_t size, std::uint32_t seed) {
+Bytes RtfLikeText(std::size_t size, std::uint32_t seed)
+{
     static const char* const kWords[] = {
         "the",     "meeting", "agenda",   "please", "find",    "attached", "report",
         "regards", "thanks",  "quarter",  "budget", "review",  "schedule", "Monday",
@@ -186,7 +199,8 @@ Bytes RtfLikeText(std::size_t size, std::uint32_t seed) {
 // ---------------------------------------------------------------------------------------
 // Decoding
 
-TEST(CompressedRtfCrc, MatchesKnownValues) {
+TEST(CompressedRtfCrc, MatchesKnownValues)
+{
     EXPECT_EQ(CompressedRtfCrc("abc", 3), 0xCA6598D0u);
     EXPECT_EQ(CompressedRtfCrc("", 0), 0u);
     // Continuing a running CRC is the same as one pass.
@@ -194,7 +208,8 @@ TEST(CompressedRtfCrc, MatchesKnownValues) {
     EXPECT_EQ(InitialDictionary().size(), 207u);
 }
 
-TEST(CompressedRtfRead, InflatesThePublishedExamples) {
+TEST(CompressedRtfRead, InflatesThePublishedExamples)
+{
     for (const std::uint32_t readSize : {1u, 2u, 3u, 7u, 16u, 17u, 4096u}) {
         const Inflated one = Inflate(kExample1Value, readSize);
         EXPECT_EQ(one.status, S_OK);
@@ -205,7 +220,8 @@ TEST(CompressedRtfRead, InflatesThePublishedExamples) {
     }
 }
 
-TEST(CompressedRtfRead, MelaPassesTheBytesAfterTheHeaderThroughUnchecked) {
+TEST(CompressedRtfRead, MelaPassesTheBytesAfterTheHeaderThroughUnchecked)
+{
     Bytes value;
     PutLe32(value, 3); // sizes and CRC are not looked at
     PutLe32(value, 1);
@@ -218,7 +234,8 @@ TEST(CompressedRtfRead, MelaPassesTheBytesAfterTheHeaderThroughUnchecked) {
     EXPECT_EQ(result.text, body);
 }
 
-TEST(CompressedRtfRead, EmptyBodyIsJustTheEndReference) {
+TEST(CompressedRtfRead, EmptyBodyIsJustTheEndReference)
+{
     const CompressedBuilder builder = std::move(CompressedBuilder().End());
     EXPECT_EQ(builder.Data(), (Bytes{0x01, 0x0C, 0xF0}));
     auto source = platform::CreateMemoryStream(builder.Value());
@@ -236,7 +253,8 @@ TEST(CompressedRtfRead, EmptyBodyIsJustTheEndReference) {
     EXPECT_TRUE(wrongCrc.text.empty());
 }
 
-TEST(CompressedRtfRead, ReferencesCopyByteByByteSoTheyMayRepeatTheirOwnOutput) {
+TEST(CompressedRtfRead, ReferencesCopyByteByByteSoTheyMayRepeatTheirOwnOutput)
+{
     // A literal at 207 and a reference to it of length 5: six 'a'.
     CompressedBuilder overlap;
     overlap.Literal('a').Reference(207, 5).End();
@@ -250,7 +268,8 @@ TEST(CompressedRtfRead, ReferencesCopyByteByByteSoTheyMayRepeatTheirOwnOutput) {
     EXPECT_EQ(ToText(mixed.Text()).substr(0, 5), "\\rtf1");
 }
 
-TEST(CompressedRtfRead, ReadOfOneByteKeepsTheRestOfAReferencePending) {
+TEST(CompressedRtfRead, ReadOfOneByteKeepsTheRestOfAReferencePending)
+{
     CompressedBuilder builder;
     builder.Literals("xyz").Reference(1, 17).Literal('!').End();
     auto source = testing_support::MeanStream::Create(builder.Value());
@@ -277,7 +296,8 @@ TEST(CompressedRtfRead, ReadOfOneByteKeepsTheRestOfAReferencePending) {
     EXPECT_EQ(text, builder.Text());
 }
 
-TEST(CompressedRtfRead, RingWrapsAtPosition4096) {
+TEST(CompressedRtfRead, RingWrapsAtPosition4096)
+{
     // Literals up to 4093, then a reference written across the end of the ring (4094,
     // 4095, 0, 1), then one read across it (4094 .. 3) that also repeats its own output.
     CompressedBuilder across;
@@ -306,7 +326,8 @@ TEST(CompressedRtfRead, RingWrapsAtPosition4096) {
     }
 }
 
-TEST(CompressedRtfRead, MatchesAPlainRingOnRandomItemsAndReadSizes) {
+TEST(CompressedRtfRead, MatchesAPlainRingOnRandomItemsAndReadSizes)
+{
     std::mt19937 random(20261207);
     for (int round = 0; round < 60; ++round) {
         CompressedBuilder builder;
@@ -332,7 +353,8 @@ TEST(CompressedRtfRead, MatchesAPlainRingOnRandomItemsAndReadSizes) {
     }
 }
 
-TEST(CompressedRtfRead, ReferenceSplitByTheRefillIsJoined) {
+TEST(CompressedRtfRead, ReferenceSplitByTheRefillIsJoined)
+{
     // The source is read 4096 bytes at a time after the header; put a reference word on
     // data offsets 4095 and 4096, so that its first byte moves to the front of the buffer.
     for (int prefixReferences = 0; prefixReferences < 8; ++prefixReferences) {
@@ -364,7 +386,8 @@ TEST(CompressedRtfRead, ReferenceSplitByTheRefillIsJoined) {
     FAIL() << "no arrangement put a reference on offset 4095";
 }
 
-TEST(CompressedRtfRead, WrongCrcDeliversEverythingThenAborts) {
+TEST(CompressedRtfRead, WrongCrcDeliversEverythingThenAborts)
+{
     CompressedBuilder builder;
     builder.Literals("{\\rtf1 some text}").Reference(216, 9).End();
     const Bytes value = builder.Value(builder.Value()[12] ^ 0x01u);
@@ -387,7 +410,8 @@ TEST(CompressedRtfRead, WrongCrcDeliversEverythingThenAborts) {
     EXPECT_EQ(withTrailing.text, builder.Text());
 }
 
-TEST(CompressedRtfRead, DataEndingBeforeTheEndReferenceAborts) {
+TEST(CompressedRtfRead, DataEndingBeforeTheEndReferenceAborts)
+{
     struct Case {
         const char* name;
         Bytes data;
@@ -421,7 +445,8 @@ TEST(CompressedRtfRead, DataEndingBeforeTheEndReferenceAborts) {
     }
 }
 
-TEST(CompressedRtfRead, FailingSourcePassesItsStatusWithTheBytesBeforeIt) {
+TEST(CompressedRtfRead, FailingSourcePassesItsStatusWithTheBytesBeforeIt)
+{
     CompressedBuilder builder;
     for (std::uint32_t i = 0; i < 3000; ++i) {
         builder.Literal(static_cast<std::uint8_t>('A' + i % 7));
@@ -453,7 +478,8 @@ TEST(CompressedRtfRead, FailingSourcePassesItsStatusWithTheBytesBeforeIt) {
     }
 }
 
-TEST(CompressedRtfRead, NeverWritesPastWhatItDelivers) {
+TEST(CompressedRtfRead, NeverWritesPastWhatItDelivers)
+{
     CompressedBuilder builder;
     builder.Literals("ab").Reference(207, 17).Reference(210, 17).End();
     auto source = platform::CreateMemoryStream(builder.Value());
@@ -470,7 +496,8 @@ TEST(CompressedRtfRead, NeverWritesPastWhatItDelivers) {
     EXPECT_EQ(text, builder.Text());
 }
 
-TEST(CompressedRtfRead, RejectsCountsAboveTheSignedRange) {
+TEST(CompressedRtfRead, RejectsCountsAboveTheSignedRange)
+{
     auto source = platform::CreateMemoryStream(kExample1Value);
     ComPtr<IStream> stream = OpenReader(source.Get());
     std::uint8_t byte = 0;
@@ -488,7 +515,8 @@ TEST(CompressedRtfRead, RejectsCountsAboveTheSignedRange) {
 // ---------------------------------------------------------------------------------------
 // Opening
 
-TEST(CompressedRtfOpen, RejectsBadHeaders) {
+TEST(CompressedRtfOpen, RejectsBadHeaders)
+{
     struct Case {
         const char* name;
         Bytes value;
@@ -526,7 +554,8 @@ TEST(CompressedRtfOpen, RejectsBadHeaders) {
     EXPECT_EQ(OpenCompressedRtfStream(source.Get(), 0, stream.Put()), S_OK);
 }
 
-TEST(CompressedRtfOpen, PassesASourceFailureThroughAndChecksArguments) {
+TEST(CompressedRtfOpen, PassesASourceFailureThroughAndChecksArguments)
+{
     auto failing = testing_support::MeanStream::Create(kExample1Value, {.failAt = 3});
     IStream* result = nullptr;
     EXPECT_EQ(OpenCompressedRtfStream(failing.Get(), 0, &result), testing_support::STG_E_READFAULT);
@@ -537,7 +566,8 @@ TEST(CompressedRtfOpen, PassesASourceFailureThroughAndChecksArguments) {
     EXPECT_EQ(OpenCompressedRtfStream(source.Get(), 0, nullptr), E_INVALIDARG);
 }
 
-TEST(CompressedRtfOpen, HoldsOneReferenceToTheSourceUntilTheLastRelease) {
+TEST(CompressedRtfOpen, HoldsOneReferenceToTheSourceUntilTheLastRelease)
+{
     auto source = FaultStream::Create(kExample1Value);
     IStream* stream = nullptr;
     ASSERT_EQ(OpenCompressedRtfStream(source.Get(), 0, &stream), S_OK);
@@ -549,7 +579,8 @@ TEST(CompressedRtfOpen, HoldsOneReferenceToTheSourceUntilTheLastRelease) {
     EXPECT_EQ(source->references, 1u);
 }
 
-TEST(CompressedRtfObject, AnswersOnlyForIUnknownAndIStream) {
+TEST(CompressedRtfObject, AnswersOnlyForIUnknownAndIStream)
+{
     auto source = platform::CreateMemoryStream(kExample1Value);
     ComPtr<IStream> stream = OpenReader(source.Get());
     void* object = nullptr;
@@ -568,7 +599,8 @@ TEST(CompressedRtfObject, AnswersOnlyForIUnknownAndIStream) {
     EXPECT_EQ(stream->Release(), 1u);
 }
 
-TEST(CompressedRtfObject, UnsupportedOperationsAreNotImplemented) {
+TEST(CompressedRtfObject, UnsupportedOperationsAreNotImplemented)
+{
     auto source = platform::CreateMemoryStream(kExample1Value);
     ComPtr<IStream> stream = OpenReader(source.Get());
     std::uint64_t position = 0;
@@ -583,7 +615,8 @@ TEST(CompressedRtfObject, UnsupportedOperationsAreNotImplemented) {
     EXPECT_EQ(stream->Clone(&clone), E_NOTIMPL);
 }
 
-TEST(CompressedRtfObject, DirectionIsFixedAtOpen) {
+TEST(CompressedRtfObject, DirectionIsFixedAtOpen)
+{
     auto source = platform::CreateMemoryStream(kExample1Value);
     ComPtr<IStream> reader = OpenReader(source.Get());
     std::uint32_t done = 5;
@@ -604,7 +637,8 @@ TEST(CompressedRtfObject, DirectionIsFixedAtOpen) {
 // ---------------------------------------------------------------------------------------
 // CopyTo
 
-TEST(CompressedRtfCopyTo, CopiesTheWholeTextWithAnAllOnesCount) {
+TEST(CompressedRtfCopyTo, CopiesTheWholeTextWithAnAllOnesCount)
+{
     const Bytes text = RtfLikeText(100000, 1);
     const Bytes value = Deflate(text);
     auto source = platform::CreateMemoryStream(value);
@@ -618,7 +652,8 @@ TEST(CompressedRtfCopyTo, CopiesTheWholeTextWithAnAllOnesCount) {
     EXPECT_EQ(target->Bytes(), text);
 }
 
-TEST(CompressedRtfCopyTo, StopsAtTheLimit) {
+TEST(CompressedRtfCopyTo, StopsAtTheLimit)
+{
     auto source = platform::CreateMemoryStream(kExample2Value);
     ComPtr<IStream> stream = OpenReader(source.Get());
     auto target = platform::MemoryStream::Create();
@@ -632,7 +667,8 @@ TEST(CompressedRtfCopyTo, StopsAtTheLimit) {
     EXPECT_EQ(ToText(target->Bytes()), kExample2Text);
 }
 
-TEST(CompressedRtfCopyTo, ReportsTheFirstFailureWithTheTotalsSoFar) {
+TEST(CompressedRtfCopyTo, ReportsTheFirstFailureWithTheTotalsSoFar)
+{
     // Damaged value: the Read that meets the end fails, so what it delivered is counted
     // as read but not written.
     CompressedBuilder builder;
@@ -670,7 +706,8 @@ TEST(CompressedRtfCopyTo, ReportsTheFirstFailureWithTheTotalsSoFar) {
 // ---------------------------------------------------------------------------------------
 // Encoding
 
-TEST(CompressedRtfWrite, EmptyTextIsTheEndReferenceAlone) {
+TEST(CompressedRtfWrite, EmptyTextIsTheEndReferenceAlone)
+{
     auto target = FaultStream::Create();
     ComPtr<IStream> stream;
     ASSERT_EQ(OpenCompressedRtfStream(target.Get(), MAPI_MODIFY, stream.Put()), S_OK);
@@ -689,7 +726,8 @@ TEST(CompressedRtfWrite, EmptyTextIsTheEndReferenceAlone) {
     EXPECT_EQ(target->position, expected.size());
 }
 
-TEST(CompressedRtfWrite, RoundTripsVariedTexts) {
+TEST(CompressedRtfWrite, RoundTripsVariedTexts)
+{
     struct Case {
         const char* name;
         Bytes text;
@@ -730,7 +768,8 @@ TEST(CompressedRtfWrite, RoundTripsVariedTexts) {
     }
 }
 
-TEST(CompressedRtfWrite, RepetitiveTextShrinksBelowHalf) {
+TEST(CompressedRtfWrite, RepetitiveTextShrinksBelowHalf)
+{
     const Bytes text = RtfLikeText(1024 * 1024, 9);
     const Bytes value = Deflate(text);
     EXPECT_LT(value.size(), text.size() / 2);
@@ -739,14 +778,16 @@ TEST(CompressedRtfWrite, RepetitiveTextShrinksBelowHalf) {
     EXPECT_LT(run.size(), 16 + 1000 * 2 + 1000 / 8 + 40);
 }
 
-TEST(CompressedRtfWrite, ReproducesThePublishedExamplesByteForByte) {
+TEST(CompressedRtfWrite, ReproducesThePublishedExamplesByteForByte)
+{
     EXPECT_EQ(Deflate(ToBytes(kExample1Text)), kExample1Value);
     EXPECT_EQ(Deflate(ToBytes(kExample2Text)), kExample2Value);
     // The same when the text arrives one byte at a time.
     EXPECT_EQ(Deflate(ToBytes(kExample1Text), MAPI_MODIFY, 1), kExample1Value);
 }
 
-TEST(CompressedRtfWrite, HeaderGoesWhereTheSourceStoodAndReleaseDoesNotCommit) {
+TEST(CompressedRtfWrite, HeaderGoesWhereTheSourceStoodAndReleaseDoesNotCommit)
+{
     auto target = FaultStream::Create(ToBytes("prefix"));
     target->position = 6;
     {
@@ -774,7 +815,8 @@ TEST(CompressedRtfWrite, HeaderGoesWhereTheSourceStoodAndReleaseDoesNotCommit) {
     EXPECT_EQ(ToText(Inflate(value).text), "hello hello hello hello");
 }
 
-TEST(CompressedRtfWrite, WritesAroundCommitFollowTheRules) {
+TEST(CompressedRtfWrite, WritesAroundCommitFollowTheRules)
+{
     auto target = FaultStream::Create();
     ComPtr<IStream> stream;
     ASSERT_EQ(OpenCompressedRtfStream(target.Get(), MAPI_MODIFY, stream.Put()), S_OK);
@@ -794,7 +836,8 @@ TEST(CompressedRtfWrite, WritesAroundCommitFollowTheRules) {
     EXPECT_EQ(ToText(Inflate(committed).text), "abcabcabc");
 }
 
-TEST(CompressedRtfWrite, StoresUncompressedOnRequest) {
+TEST(CompressedRtfWrite, StoresUncompressedOnRequest)
+{
     const Bytes text = RtfLikeText(10000, 2);
     auto target = FaultStream::Create();
     ComPtr<IStream> stream;
@@ -817,7 +860,8 @@ TEST(CompressedRtfWrite, StoresUncompressedOnRequest) {
     EXPECT_EQ(stream->Write("x", 1, &done), E_ACCESSDENIED);
 }
 
-TEST(CompressedRtfWrite, TargetFailuresComeBack) {
+TEST(CompressedRtfWrite, TargetFailuresComeBack)
+{
     // Placeholder header written short, or refused: no object, no reference kept.
     for (const bool refuse : {false, true}) {
         auto target = FaultStream::Create();
@@ -871,7 +915,8 @@ TEST(CompressedRtfWrite, TargetFailuresComeBack) {
     EXPECT_EQ(fourth->Commit(0), kSourceFault);
 }
 
-TEST(CompressedRtfWrite, OutputIsStableForFixedInputs) {
+TEST(CompressedRtfWrite, OutputIsStableForFixedInputs)
+{
     // Size and CRC of the whole compressed value, recorded from the encoder as it walks
     // the match tree; a faster walk must pick exactly the same references.
     struct Case {
