@@ -251,7 +251,8 @@ NodeId Builder::Add(NodeId parent, std::string caption, int image,
 
 void Builder::Run()
 {
-    const NodeId root = Add(kNoNode, m_doc.Title(), kImageEnvelope, CreateElement(ELEM_FOLDER));
+    const NodeId root =
+        Add(kNoNode, CaptionText(m_doc.Title()), kImageEnvelope, CreateElement(ELEM_FOLDER));
     m_result.root = root;
     if (root == kNoNode) {
         return;

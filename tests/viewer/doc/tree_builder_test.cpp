@@ -218,6 +218,10 @@ TEST(TreeBuild, RootAloneWithoutPathOrHeader)
     EXPECT_TRUE(noPath->Children(noPath->Root()).empty());
     EXPECT_FALSE(noPath->result.decorated);
 
+    // The title is a file name: shown like any other name.
+    const auto oddTitle = Build(FullMessage(), false, {}, "/in/line\nbreak\xFF.dat");
+    EXPECT_EQ(oddTitle->Caption(oddTitle->Root()), "line\\x0Abreak\xEF\xBF\xBD.dat");
+
     const auto shortStream = Build({0x78, 0x9F, 0x3E});
     EXPECT_TRUE(shortStream->Children(shortStream->Root()).empty());
     EXPECT_FALSE(shortStream->result.decorated);
