@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include "convert/mapi_memory.h"
+#include "convert/message_on_storage.h"
+#include "tests/convert/msg_writer.h"
 #include "convert/msg_tnef.h"
 #include "convert/storage.h"
 #include "convert/stream_on_file.h"
@@ -247,6 +249,107 @@ TEST(Storage, OpensOnlyCompoundFilesForReading)
     WriteFile(Scratch() + "fake.msg", bytes);
     const std::u16string fake = platform::Utf8ToUtf16(Scratch() + "fake.msg");
     EXPECT_EQ(StgOpenStorage(fake.c_str(), nullptr, 0x20, nullptr, 0, &storage), STG_E_DOCFILECORRUPT);
+}
+
+// Opens `path` as the conversion does and encodes it into memory with `excluded` left out.
+std::vector<std::uint8_t> EncodeExcluding(const std::string& path, std::vector<std::uint32_t> excluded)
+{
+    const std::u16string wide = platform::Utf8ToUtf16(path);
+    Storage* rawStorage = nullptr;
+    EXPECT_EQ(StgOpenStorage(wide.c_str(), nullptr, 0x20, nullptr, 0, &rawStorage), 0);
+    const auto storage = platform::ComPtr<Storage>::Adopt(rawStorage);
+    MsgSession* session = nullptr;
+    EXPECT_EQ(OpenIMsgSession(MAPIGetDefaultMalloc(), 0, &session), 0);
+    Message* rawMessage = nullptr;
+    EXPECT_EQ(OpenIMsgOnIStg(session, MAPIAllocateBuffer, MAPIAllocateMore, MAPIFreeBuffer,
+                             MAPIGetDefaultMalloc(), nullptr, storage.Get(), nullptr, 0, 0, &rawMessage),
+              0);
+    const auto message = platform::ComPtr<Message>::Adopt(rawMessage);
+    auto output = platform::MemoryStream::Create();
+    TnefEncoder* rawEncoder = nullptr;
+    EXPECT_EQ(OpenTnefStreamEx(nullptr, output.Get(), "MAPIDATA.DAT", TNEF_ENCODE, message.Get(),
+                               0x1234, nullptr, &rawEncoder),
+              0);
+    const auto encoder = platform::ComPtr<TnefEncoder>::Adopt(rawEncoder);
+    std::vector<std::uint8_t> tags(CbNewSPropTagArray(excluded.size()));
+    auto* array = reinterpret_cast<SPropTagArray*>(tags.data());
+    array->cValues = static_cast<std::uint32_t>(excluded.size());
+    std::copy(excluded.begin(), excluded.end(), array->aulPropTag());
+    EXPECT_EQ(encoder->AddProps(TNEF_PROP_EXCLUDE, 0, nullptr, array), 0);
+    EXPECT_EQ(encoder->AddProps(TNEF_PROP_INCLUDE, 0, nullptr, array), platform::E_NOTIMPL);
+    std::uint16_t key = 0;
+    STnefProblemArray* problems = nullptr;
+    EXPECT_EQ(encoder->Finish(0, &key, &problems), 0);
+    EXPECT_EQ(key, 0x1234);
+    EXPECT_NE(problems, nullptr);
+    MAPIFreeBuffer(problems);
+    // A second Finish would write the stream twice.
+    EXPECT_LT(encoder->Finish(0, &key, nullptr), 0);
+    CloseIMsgSession(session);
+    return output->Bytes();
+}
+
+TEST(TnefEncoder, ExcludedTagsAndTablesAreNotWritten)
+{
+    MsgBuilder msg;
+    msg.Message().String8(0x0037001E, "s").Long(0x00170003, 1);
+    msg.AddRecipient().String8(0x3001001E, "r");
+    msg.AddAttachment().Binary(0x37010102, {1});
+    const std::string path = Scratch() + "exclude.msg";
+    ASSERT_TRUE(msg.Write(path));
+
+    std::string error;
+    const auto all = ParseTnef(EncodeExcluding(path, {}), &error);
+    ASSERT_TRUE(all) << error;
+    EXPECT_NE(all->First(0x00069004), nullptr);
+    EXPECT_EQ(all->Attachments().size(), 1u);
+
+    const auto some = ParseTnef(EncodeExcluding(path, {0x0E12000D, 0x0E13000D, 0x0037001E}), &error);
+    ASSERT_TRUE(some) << error;
+    EXPECT_EQ(some->First(0x00069004), nullptr);
+    EXPECT_TRUE(some->Attachments().empty());
+    const auto props = ParsePropertyList(some->First(0x00069003)->data, &error);
+    ASSERT_TRUE(props) << error;
+    ASSERT_EQ(props->size(), 1u);
+    EXPECT_EQ((*props)[0].tag, 0x00170003u);
+    // The legacy subject is the message's, whatever the list says.
+    EXPECT_NE(some->First(0x00018004), nullptr);
+}
+
+TEST(MessageOnStorage, PropertyListEndsWithTheTables)
+{
+    MsgBuilder msg;
+    msg.Message().String8(0x0037001E, "s").Long(0x00170003, 1).Long(0x00170003, 2);
+    const std::string path = Scratch() + "proplist.msg";
+    ASSERT_TRUE(msg.Write(path));
+    const std::u16string wide = platform::Utf8ToUtf16(path);
+    Storage* rawStorage = nullptr;
+    ASSERT_EQ(StgOpenStorage(wide.c_str(), nullptr, 0x20, nullptr, 0, &rawStorage), 0);
+    const auto storage = platform::ComPtr<Storage>::Adopt(rawStorage);
+    MsgSession* session = nullptr;
+    ASSERT_EQ(OpenIMsgSession(MAPIGetDefaultMalloc(), 0, &session), 0);
+    Message* message = nullptr;
+    // Only MAPI's own allocation functions are accepted.
+    EXPECT_EQ(OpenIMsgOnIStg(session, MAPIAllocateBuffer, MAPIAllocateMore, nullptr,
+                             MAPIGetDefaultMalloc(), nullptr, storage.Get(), nullptr, 0, 0, &message),
+              platform::E_INVALIDARG);
+    ASSERT_EQ(OpenIMsgOnIStg(session, MAPIAllocateBuffer, MAPIAllocateMore, MAPIFreeBuffer,
+                             MAPIGetDefaultMalloc(), nullptr, storage.Get(), nullptr, 0, 0, &message),
+              0);
+    SPropTagArray* tags = nullptr;
+    ASSERT_EQ(message->GetPropList(0, &tags), 0);
+    // The repeated tag keeps its first entry.
+    ASSERT_EQ(tags->cValues, 4u);
+    EXPECT_EQ(tags->aulPropTag()[0], 0x0037001Eu);
+    EXPECT_EQ(tags->aulPropTag()[1], 0x00170003u);
+    EXPECT_EQ(tags->aulPropTag()[2], 0x0E12000Du);
+    EXPECT_EQ(tags->aulPropTag()[3], 0x0E13000Du);
+    std::uint32_t importance = 0;
+    EXPECT_TRUE(message->GetLong(0x00170003, &importance));
+    EXPECT_EQ(importance, 1u);
+    MAPIFreeBuffer(tags);
+    message->Release();
+    CloseIMsgSession(session);
 }
 
 TEST(TnefFileName, EightHexDigitsAndTheBufferLimit)
