@@ -104,7 +104,7 @@ void ExpectWellFormed(const Conversion& result)
     }
 }
 
-TEST(Conversion, PlainNoteHasLegacyAttributesAndProperties)
+TEST(MessageConversion, PlainNoteHasLegacyAttributesAndProperties)
 {
     const Conversion result = ConvertMessage(PlainNote(), "plain");
     ExpectWellFormed(result);
@@ -161,7 +161,7 @@ TEST(Conversion, PlainNoteHasLegacyAttributesAndProperties)
     EXPECT_TRUE(result.tnef.Attachments().empty());
 }
 
-TEST(Conversion, MissingClassDefaultsToNote)
+TEST(MessageConversion, MissingClassDefaultsToNote)
 {
     MsgBuilder msg;
     msg.Message().String8(PR_SUBJECT, "no class");
@@ -174,7 +174,7 @@ TEST(Conversion, MissingClassDefaultsToNote)
     EXPECT_EQ(result.tnef.First(attPriority), nullptr);
 }
 
-TEST(Conversion, UnicodeTextStaysUtf16AndLegacyTextUsesTheCodePage)
+TEST(MessageConversion, UnicodeTextStaysUtf16AndLegacyTextUsesTheCodePage)
 {
     const std::u16string subject = u"Gr\u00FC\u00DFe \u041F\u0440\u0438\u0432\u0435\u0442 \U0001F600";
     {
@@ -203,7 +203,7 @@ TEST(Conversion, UnicodeTextStaysUtf16AndLegacyTextUsesTheCodePage)
     }
 }
 
-TEST(Conversion, EightBitTextIsCopiedAsStored)
+TEST(MessageConversion, EightBitTextIsCopiedAsStored)
 {
     MsgBuilder msg;
     msg.Message().Long(PR_MESSAGE_CODEPAGE, 1252).String8(PR_SUBJECT, "Caf\xE9 \x80");
@@ -216,7 +216,7 @@ TEST(Conversion, EightBitTextIsCopiedAsStored)
     EXPECT_EQ(property->values[0], Bytes(std::string("Caf\xE9 \x80", 7)));
 }
 
-TEST(Conversion, NamedPropertiesCarryTheirIdentity)
+TEST(MessageConversion, NamedPropertiesCarryTheirIdentity)
 {
     MsgBuilder msg;
     const std::uint32_t byId = msg.NamedId(kCustomSet, 0x8501);
@@ -252,7 +252,7 @@ TEST(Conversion, NamedPropertiesCarryTheirIdentity)
     EXPECT_EQ(third->values[0], (std::vector<std::uint8_t>{1, 0}));
 }
 
-TEST(Conversion, NamedPropertyWithoutMappingIsLeftOut)
+TEST(MessageConversion, NamedPropertyWithoutMappingIsLeftOut)
 {
     MsgBuilder msg;
     msg.Message().Long(0x80400003, 7).String8(PR_SUBJECT, "kept");
@@ -263,7 +263,7 @@ TEST(Conversion, NamedPropertyWithoutMappingIsLeftOut)
     EXPECT_NE(FindProperty(props, PR_SUBJECT), nullptr);
 }
 
-TEST(Conversion, MultiValuedPropertiesKeepEveryValue)
+TEST(MessageConversion, MultiValuedPropertiesKeepEveryValue)
 {
     constexpr std::uint32_t kMvLong = 0x68001003;   // excluded range: use 0x5xxx instead
     static_cast<void>(kMvLong);
@@ -305,7 +305,7 @@ TEST(Conversion, MultiValuedPropertiesKeepEveryValue)
     EXPECT_EQ(blobs->values[2], (std::vector<std::uint8_t>{9, 9, 9, 9, 9}));
 }
 
-TEST(Conversion, ThreeRecipientsBecomeThreeRows)
+TEST(MessageConversion, ThreeRecipientsBecomeThreeRows)
 {
     MsgBuilder msg = PlainNote();
     const char* names[] = {"Ann Archer", "Bob Baker", "Cid Carter"};
@@ -336,7 +336,7 @@ TEST(Conversion, ThreeRecipientsBecomeThreeRows)
     EXPECT_EQ(props, records.size() - 1);
 }
 
-TEST(Conversion, DamagedRecipientsAreLeftOutOrKeptAsFarAsReadable)
+TEST(MessageConversion, DamagedRecipientsAreLeftOutOrKeptAsFarAsReadable)
 {
     MsgBuilder msg = PlainNote();
     msg.AddRecipient().String8(PR_DISPLAY_NAME, "Whole").Long(PR_RECIPIENT_TYPE, 1);
@@ -361,7 +361,7 @@ TEST(Conversion, DamagedRecipientsAreLeftOutOrKeptAsFarAsReadable)
     EXPECT_EQ(rows[2][0].Long(), 3u);
 }
 
-TEST(Conversion, ByValueAttachmentsCarryDataTitleDatesAndProperties)
+TEST(MessageConversion, ByValueAttachmentsCarryDataTitleDatesAndProperties)
 {
     MsgBuilder msg = PlainNote();
     const std::vector<std::uint8_t> report = Pattern(70000, 1);
@@ -409,7 +409,7 @@ TEST(Conversion, ByValueAttachmentsCarryDataTitleDatesAndProperties)
     EXPECT_EQ(Text(FindIn(groups[1], attAttachTitle)->data), std::string("empty.txt", 10));
 }
 
-TEST(Conversion, CompressedRtfBodyIsCopiedByteForByte)
+TEST(MessageConversion, CompressedRtfBodyIsCopiedByteForByte)
 {
     MsgBuilder msg = PlainNote();
     const std::vector<std::uint8_t> rtf = Pattern(5000, 3);
@@ -422,7 +422,7 @@ TEST(Conversion, CompressedRtfBodyIsCopiedByteForByte)
     EXPECT_EQ(property->values[0], rtf);
 }
 
-TEST(Conversion, ObjectAttachmentsKeepTheirPlainProperties)
+TEST(MessageConversion, ObjectAttachmentsKeepTheirPlainProperties)
 {
     MsgBuilder msg = PlainNote();
     msg.AddAttachment()
@@ -442,7 +442,7 @@ TEST(Conversion, ObjectAttachmentsKeepTheirPlainProperties)
     EXPECT_EQ(groups[1].front()->data[0], 2); // atypOle
 }
 
-TEST(Conversion, UnreadableValuesAreLeftOutAndTheRestConverted)
+TEST(MessageConversion, UnreadableValuesAreLeftOutAndTheRestConverted)
 {
     MsgBuilder msg;
     msg.Message()
@@ -467,7 +467,7 @@ TEST(Conversion, UnreadableValuesAreLeftOutAndTheRestConverted)
     EXPECT_EQ(FindIn(groups[0], attAttachData), nullptr);
 }
 
-TEST(Conversion, ListsWithoutPropertiesAreLeftOut)
+TEST(MessageConversion, ListsWithoutPropertiesAreLeftOut)
 {
     // Peer readers reject a property list of nothing; so are rows without properties.
     MsgBuilder msg;
@@ -484,7 +484,7 @@ TEST(Conversion, ListsWithoutPropertiesAreLeftOut)
     EXPECT_EQ(FindIn(groups[0], attAttachData)->data, (std::vector<std::uint8_t>{5, 6}));
 }
 
-TEST(Conversion, BookkeepingRangesAreExcludedButTablesKept)
+TEST(MessageConversion, BookkeepingRangesAreExcludedButTablesKept)
 {
     MsgBuilder msg;
     msg.Message()
@@ -514,7 +514,7 @@ TEST(Conversion, BookkeepingRangesAreExcludedButTablesKept)
     EXPECT_EQ(result.tnef.Attachments().size(), 1u);
 }
 
-TEST(Conversion, PathsThatAreNotUtf8StillOpen)
+TEST(MessageConversion, PathsThatAreNotUtf8StillOpen)
 {
     MsgBuilder msg = PlainNote();
     const std::string path = Scratch() + "caf\xE9 \xFF.msg";
@@ -524,7 +524,7 @@ TEST(Conversion, PathsThatAreNotUtf8StillOpen)
     EXPECT_NE(result.tnef.First(attSubject), nullptr);
 }
 
-TEST(Conversion, FailuresLeaveNoFileAndAnEmptyBuffer)
+TEST(MessageConversion, FailuresLeaveNoFileAndAnEmptyBuffer)
 {
     const std::set<std::string> before = TempFolderEntries();
     char buffer[FERRULE_PATH_BUFFER_SIZE];
@@ -571,7 +571,7 @@ TEST(Conversion, FailuresLeaveNoFileAndAnEmptyBuffer)
     EXPECT_EQ(TempFolderEntries(), before);
 }
 
-TEST(Conversion, TakenNamesAreSkippedAndNeverReused)
+TEST(MessageConversion, TakenNamesAreSkippedAndNeverReused)
 {
     MsgBuilder msg = PlainNote();
     ASSERT_TRUE(msg.Write(Scratch() + "twice.msg"));
@@ -604,7 +604,7 @@ TEST(Conversion, TakenNamesAreSkippedAndNeverReused)
     }
 }
 
-TEST(Conversion, PlantedLinkIsNotFollowed)
+TEST(MessageConversion, PlantedLinkIsNotFollowed)
 {
     MsgBuilder msg = PlainNote();
     ASSERT_TRUE(msg.Write(Scratch() + "link.msg"));

@@ -27,7 +27,7 @@ std::vector<std::string> CorpusMessages()
     return paths;
 }
 
-TEST(Corpus, EveryMessageFileConvertsOrFailsCleanly)
+TEST(MessageCorpus, EveryMessageFileConvertsOrFailsCleanly)
 {
     const std::vector<std::string> paths = CorpusMessages();
     if (paths.empty()) {

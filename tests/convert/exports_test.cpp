@@ -20,7 +20,7 @@ struct Library {
     }
 };
 
-TEST(SharedLibrary, ExportsOnlyItsEntryPointsAndConverts)
+TEST(FerruleLibrary, ExportsOnlyItsEntryPointsAndConverts)
 {
     Library library;
     ASSERT_NE(library.handle, nullptr) << ::dlerror();

@@ -76,7 +76,7 @@ void ExpectExtracted(const std::string& folder, const std::vector<Attachment>& a
     }
 }
 
-TEST(PeerTools, TnefExtractsTheSameAttachmentsAndBody)
+TEST(TnefPeerTools, TnefExtractsTheSameAttachmentsAndBody)
 {
     const auto attachments = SampleAttachments();
     const Conversion result = ConvertMessage(RichMessage(attachments, false), "peer-tnef");
@@ -89,7 +89,7 @@ TEST(PeerTools, TnefExtractsTheSameAttachmentsAndBody)
               "Dear customer,\r\nplease find the invoice attached.\r\n");
 }
 
-TEST(PeerTools, YtnefExtractsTheSameAttachments)
+TEST(TnefPeerTools, YtnefExtractsTheSameAttachments)
 {
     // ytnef refuses multi-valued properties and values over 512 KiB.
     const auto attachments = SampleAttachments();
@@ -103,7 +103,7 @@ TEST(PeerTools, YtnefExtractsTheSameAttachments)
     ExpectExtracted(folder, attachments);
 }
 
-TEST(ViewerReader, WalksEveryRecordListAndValue)
+TEST(ViewerReaderOnOutput, WalksEveryRecordListAndValue)
 {
     const auto attachments = SampleAttachments();
     const Conversion result = ConvertMessage(RichMessage(attachments, false), "viewer-walk");

@@ -163,7 +163,7 @@ TEST(LegacyDates, FileTimesBecomeCalendarFields)
     }
 }
 
-TEST(Exclusion, RangesAndTheTwoTables)
+TEST(TnefExclusion, RangesAndTheTwoTables)
 {
     EXPECT_FALSE(IsExcludedFromTnef(0x0DFF001E));
     EXPECT_TRUE(IsExcludedFromTnef(0x0E000003));
@@ -184,7 +184,7 @@ TEST(Exclusion, RangesAndTheTwoTables)
     EXPECT_FALSE(IsExcludedFromTnef(0x80000003));
 }
 
-TEST(StreamOnFile, BufferedWritesSeeksAndReadsAgree)
+TEST(OutputStreamOnFile, BufferedWritesSeeksAndReadsAgree)
 {
     const std::string path = TempDir() + "stream.bin";
     platform::IStream* raw = nullptr;
@@ -231,7 +231,7 @@ TEST(StreamOnFile, BufferedWritesSeeksAndReadsAgree)
     first->Release();
 }
 
-TEST(Storage, OpensOnlyCompoundFilesForReading)
+TEST(CompoundStorage, OpensOnlyCompoundFilesForReading)
 {
     Storage* storage = nullptr;
     const std::string text = Scratch() + "plain.txt";

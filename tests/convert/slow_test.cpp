@@ -10,7 +10,7 @@
 namespace testing_support {
 namespace {
 
-TEST(LargeAttachment, TwentyMegabytesArriveIntact)
+TEST(MessageConversionSlow, TwentyMegabytesArriveIntact)
 {
     const std::vector<std::uint8_t> data = Pattern(20u << 20, 77);
     MsgBuilder msg;
