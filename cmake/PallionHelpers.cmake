@@ -20,6 +20,10 @@ function(pallion_shared_library name)
         C_VISIBILITY_PRESET hidden
         VISIBILITY_INLINES_HIDDEN ON
         LINK_DEPENDS ${ARG_EXPORTS})
-    target_link_options(${name} PRIVATE
-        -Wl,--version-script=${ARG_EXPORTS} -Wl,--no-undefined)
+    target_link_options(${name} PRIVATE -Wl,--version-script=${ARG_EXPORTS})
+    # Every symbol must be resolved at link time, except in sanitizer builds, where clang
+    # leaves the sanitizer runtime to the executable.
+    if(NOT PALLION_SANITIZE)
+        target_link_options(${name} PRIVATE -Wl,--no-undefined)
+    endif()
 endfunction()
