@@ -123,6 +123,9 @@ private:
     // Seeks the stream; the new position when asked.
     [[nodiscard]] StatusCode SeekTo(std::uint64_t position);
     [[nodiscard]] StatusCode CurrentPosition(std::uint64_t* position);
+    [[nodiscard]] StatusCode BeginElementCopy(const ElementRef* element, const char* path,
+                                              std::uint32_t* count,
+                                              platform::ComPtr<platform::IStream>* output);
 
     std::string m_pathName;
     MessageSink* m_sink = nullptr;

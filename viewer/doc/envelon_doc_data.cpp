@@ -105,17 +105,16 @@ StatusCode CEnvelonDoc::GetElementRange(const ElementRef* element, std::uint64_t
     return S_OK;
 }
 
-StatusCode CEnvelonDoc::WriteElementData(const ElementRef* element, const char* path)
+// Positions the stream at the element's bytes and opens the output file: the first steps
+// of writing and of converting an element.
+StatusCode CEnvelonDoc::BeginElementCopy(const ElementRef* element, const char* path,
+                                         std::uint32_t* count, ComPtr<IStream>* output)
 {
-    if (!element || !path) {
-        return E_INVALIDARG;
-    }
     if (!m_stream) {
         return E_UNEXPECTED;
     }
     std::uint64_t offset = 0;
-    std::uint32_t count = 0;
-    StatusCode status = GetElementRange(element, &offset, &count);
+    StatusCode status = GetElementRange(element, &offset, count);
     if (Failed(status)) {
         return status;
     }
@@ -123,8 +122,17 @@ StatusCode CEnvelonDoc::WriteElementData(const ElementRef* element, const char* 
     if (Failed(status)) {
         return status;
     }
+    return CreateFileStream(path, kModeReadWrite, output);
+}
+
+StatusCode CEnvelonDoc::WriteElementData(const ElementRef* element, const char* path)
+{
+    if (!element || !path) {
+        return E_INVALIDARG;
+    }
+    std::uint32_t count = 0;
     ComPtr<IStream> output;
-    status = CreateFileStream(path, kModeReadWrite, &output);
+    StatusCode status = BeginElementCopy(element, path, &count, &output);
     if (Failed(status)) {
         return status;
     }
@@ -140,21 +148,9 @@ StatusCode CEnvelonDoc::ConvertElementData(const ElementRef* element, const char
     if (!element || !path || !converter) {
         return E_INVALIDARG;
     }
-    if (!m_stream) {
-        return E_UNEXPECTED;
-    }
-    std::uint64_t offset = 0;
     std::uint32_t count = 0;
-    StatusCode status = GetElementRange(element, &offset, &count);
-    if (Failed(status)) {
-        return status;
-    }
-    status = SeekTo(offset);
-    if (Failed(status)) {
-        return status;
-    }
     ComPtr<IStream> output;
-    status = CreateFileStream(path, kModeReadWrite, &output);
+    StatusCode status = BeginElementCopy(element, path, &count, &output);
     if (Failed(status)) {
         return status;
     }
