@@ -125,6 +125,7 @@ StatusCode ConvertMessageFile(const char* msgPath, char* tnefPath, std::size_t t
     if (!msgPath || !tnefPath || tnefPathSize == 0) {
         return E_FAIL;
     }
+    const GsfLogScope quietLibgsf;
     // Paths are bytes; the storage takes UTF-16 and turns it back into the same bytes.
     const std::u16string widePath = platform::Utf8ToUtf16(msgPath);
 

@@ -19,17 +19,26 @@ using platform::S_OK;
 namespace {
 
 thread_local std::uint32_t t_gsfComplaints = 0;
+thread_local std::uint32_t t_scopeDepth = 0;
 
-void CountGsfComplaint(const gchar*, GLogLevelFlags, const gchar*, gpointer)
+// Inside a conversion, libgsf's complaints are counted; outside one (another user of libgsf
+// in the same process) they go where they would have gone without us.
+void CountGsfComplaint(const gchar* domain, GLogLevelFlags level, const gchar* message,
+                       gpointer data)
 {
+    if (t_scopeDepth == 0) {
+        g_log_default_handler(domain, level, message, data);
+        return;
+    }
     ++t_gsfComplaints;
 }
 
 // Removes the handlers when the library is unloaded, so that libgsf never calls into
 // code that is gone.
 struct GsfLogHandlers {
-    std::array<const char*, 2> domains{"libgsf:msole", "libgsf"};
-    std::array<guint, 2> ids{};
+    // Some of libgsf's warnings carry no domain at all.
+    std::array<const char*, 3> domains{"libgsf:msole", "libgsf", nullptr};
+    std::array<guint, 3> ids{};
     bool installed = false;
 
     void Install()
@@ -71,6 +80,14 @@ void InstallGsfLogHandler()
 {
     std::call_once(g_gsfLogOnce, [] { g_gsfLogHandlers.Install(); });
 }
+
+GsfLogScope::GsfLogScope()
+{
+    InstallGsfLogHandler();
+    ++t_scopeDepth;
+}
+
+GsfLogScope::~GsfLogScope() { --t_scopeDepth; }
 
 StorageDirectory::StorageDirectory(GsfInfile* storage)
 {

@@ -98,8 +98,16 @@ private:
                                         std::uint32_t reserved, Storage** storage);
 
 // Installs (once) the log handler that keeps libgsf's complaints about damaged files from
-// reaching the program's log or aborting it; each complaint is counted on the calling
-// thread instead, and a read during which libgsf complained counts as failed.
+// reaching the program's log or aborting it: while a GsfLogScope is alive on a thread, each
+// complaint is counted instead, and a read during which libgsf complained counts as failed.
 void InstallGsfLogHandler();
+
+class GsfLogScope {
+public:
+    GsfLogScope();
+    ~GsfLogScope();
+    GsfLogScope(const GsfLogScope&) = delete;
+    GsfLogScope& operator=(const GsfLogScope&) = delete;
+};
 
 } // namespace ferrule

@@ -524,6 +524,21 @@ TEST(MessageConversion, PathsThatAreNotUtf8StillOpen)
     EXPECT_NE(result.tnef.First(attSubject), nullptr);
 }
 
+TEST(MessageConversion, DamagedCompoundFilesConvertQuietly)
+{
+    // Found by the fuzzer: broken sector chains make libgsf warn, some without a log domain.
+    const std::string path = PALLION_SOURCE_DIR "/fuzz/regressions/ferrule/broken-chain-warns.msg";
+    ::testing::internal::CaptureStderr();
+    const Conversion result = ConvertPath(path);
+    const std::string printed = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(printed, "");
+    if (result.status >= 0) {
+        EXPECT_TRUE(result.error.empty()) << result.error;
+    } else {
+        EXPECT_TRUE(result.tnefPath.empty());
+    }
+}
+
 TEST(MessageConversion, FailuresLeaveNoFileAndAnEmptyBuffer)
 {
     const std::set<std::string> before = TempFolderEntries();
