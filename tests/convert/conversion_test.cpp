@@ -265,8 +265,6 @@ TEST(MessageConversion, NamedPropertyWithoutMappingIsLeftOut)
 
 TEST(MessageConversion, MultiValuedPropertiesKeepEveryValue)
 {
-    constexpr std::uint32_t kMvLong = 0x68001003;   // excluded range: use 0x5xxx instead
-    static_cast<void>(kMvLong);
     constexpr std::uint32_t kKeywordsLong = 0x50001003;
     constexpr std::uint32_t kKeywords8 = 0x5001101E;
     constexpr std::uint32_t kKeywords16 = 0x5002101F;
