@@ -211,8 +211,30 @@ private:
 
 } // namespace
 
+namespace {
+
+bool IsValidUtf8(std::string_view text)
+{
+    for (std::size_t i = 0; i < text.size();) {
+        char32_t c = 0;
+        const std::size_t length = ValidSequence(text, i, &c);
+        if (length == 0) {
+            return false;
+        }
+        i += length;
+    }
+    return true;
+}
+
+} // namespace
+
 std::string DecodeCodePage(std::string_view bytes, std::uint32_t codePage)
 {
+    // Messages that name UTF-8 often carry 8-bit properties written in the sender's
+    // Windows code page all the same: text that is not UTF-8 is read as Windows-1252.
+    if (codePage == 65001 && !IsValidUtf8(bytes)) {
+        codePage = kDefaultCodePage;
+    }
     std::string out;
     Converter converter("UTF-8", IconvName(codePage));
     if (!converter.Valid()) {

@@ -28,7 +28,8 @@ inline constexpr std::uint32_t kDefaultCodePage = 1252;
 
 // 8-bit text in a Windows code page (1250-1258, 874, 932, 936, 949, 950, 20866 KOI8-R,
 // 21866 KOI8-U, 28591-28605 ISO-8859-x, 65001 UTF-8, ...) to UTF-8. Bytes the code page
-// does not define become U+FFFD; an unknown code page is read as Windows-1252.
+// does not define become U+FFFD; an unknown code page, and 65001 for bytes that are not
+// UTF-8, are read as Windows-1252.
 std::string DecodeCodePage(std::string_view bytes, std::uint32_t codePage);
 
 // UTF-16 text into a code page, with '?' for each character it cannot hold.

@@ -31,6 +31,8 @@ TEST(Text, DecodesCodePages)
     EXPECT_EQ(DecodeCodePage("\x82\xA0", 932), "\xE3\x81\x82");     // Shift-JIS hiragana a
     EXPECT_EQ(DecodeCodePage("ab\x82", 932), "ab\xEF\xBF\xBD");     // cut multibyte sequence
     EXPECT_EQ(DecodeCodePage("\xE4", 99999), "\xC3\xA4");           // unknown: Windows-1252
+    EXPECT_EQ(DecodeCodePage("\xC3\xA4", 65001), "\xC3\xA4");       // UTF-8 as it is
+    EXPECT_EQ(DecodeCodePage("\xF6\xE4", 65001), "\xC3\xB6\xC3\xA4"); // not UTF-8 after all
 }
 
 TEST(Text, EncodesWithQuestionMarksForWhatTheCodePageLacks)
