@@ -375,6 +375,11 @@ bool PropertyObject::GetI8(std::uint32_t tag, std::uint64_t* value) const
     return true;
 }
 
+GPtr<GsfInfile> PropertyObject::OpenObjectStorage(std::uint32_t tag) const
+{
+    return OpenStorageChild(m_storage.get(), m_directory.Find(ValueStreamName(tag)));
+}
+
 int PropertyObject::FindValueStream(std::uint32_t tag, std::int64_t index) const
 {
     return m_directory.Find(index < 0 ? ValueStreamName(tag)
@@ -519,6 +524,25 @@ StatusCode Message::Open(MsgSession* session, GPtr<GsfInfile> storage, ComPtr<Me
     return S_OK;
 }
 
+StatusCode Message::OpenEmbedded(GPtr<GsfInfile> storage, std::shared_ptr<const NameIdMap> names,
+                                 ComPtr<Message>* message)
+{
+    if (!message) {
+        return E_POINTER;
+    }
+    if (!storage) {
+        return E_INVALIDARG;
+    }
+    auto created = ComPtr<Message>::Adopt(new Message(std::move(storage), std::move(names)));
+    if (const StatusCode status = created->LoadProperties(PropertyStreamKind::Embedded);
+        status != S_OK) {
+        return status;
+    }
+    created->FindChildren();
+    *message = std::move(created);
+    return S_OK;
+}
+
 void Message::FindChildren()
 {
     for (const auto& [name, index] : Directory().Entries()) {
@@ -568,7 +592,7 @@ StatusCode Message::GetRecipientTable(std::vector<ComPtr<PropertyObject>>* rows)
         GPtr<GsfInfile> storage = OpenStorageChild(StorageRoot(), index);
         ComPtr<PropertyObject> row;
         if (storage && PropertyObject::Open(std::move(storage), PropertyStreamKind::Child,
-                                            nullptr, &row) == S_OK) {
+                                            SharedNames(), &row) == S_OK) {
             rows->push_back(std::move(row));
         }
     }
@@ -588,7 +612,8 @@ StatusCode Message::OpenAttach(std::uint32_t number, ComPtr<PropertyObject>* att
     if (!storage) {
         return MAPI_E_NOT_FOUND;
     }
-    return PropertyObject::Open(std::move(storage), PropertyStreamKind::Child, nullptr, attachment);
+    return PropertyObject::Open(std::move(storage), PropertyStreamKind::Child, SharedNames(),
+                                attachment);
 }
 
 // ---- Session ------------------------------------------------------------------------

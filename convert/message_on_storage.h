@@ -85,6 +85,10 @@ public:
                                        std::vector<PropertyValue>* values) const;
 
     const NameIdMap& Names() const { return *m_names; }
+    const std::shared_ptr<const NameIdMap>& SharedNames() const { return m_names; }
+    // The storage kept as the value of a PT_OBJECT property ("__substg1.0_TTTTTTTT" as a
+    // storage), or nothing.
+    GPtr<GsfInfile> OpenObjectStorage(std::uint32_t tag) const;
     GsfInfile* StorageRoot() const { return m_storage.get(); }
     const StorageDirectory& Directory() const { return m_directory; }
 
@@ -113,12 +117,18 @@ class Message final : public PropertyObject {
 public:
     [[nodiscard]] static StatusCode Open(MsgSession* session, GPtr<GsfInfile> storage,
                                          platform::ComPtr<Message>* message);
+    // A message kept inside an attachment: its property stream has the 24-byte header, and
+    // its named properties are those of the message file's top-level map.
+    [[nodiscard]] static StatusCode OpenEmbedded(GPtr<GsfInfile> storage,
+                                                 std::shared_ptr<const NameIdMap> names,
+                                                 platform::ComPtr<Message>* message);
 
     // Adds PR_MESSAGE_RECIPIENTS and PR_MESSAGE_ATTACHMENTS to the stored properties.
     [[nodiscard]] StatusCode GetPropList(std::uint32_t flags, SPropTagArray** tags) override;
 
     // One object per recipient storage that can be read, in the order of their numbers;
-    // recipients whose property stream cannot be read are left out.
+    // recipients whose property stream cannot be read are left out. Recipients and
+    // attachments share the message's map of named properties.
     [[nodiscard]] StatusCode GetRecipientTable(
         std::vector<platform::ComPtr<PropertyObject>>* rows) const;
     // The numbers of the attachment storages, ascending.

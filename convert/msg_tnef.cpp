@@ -34,9 +34,9 @@ struct MapiBufferDeleter {
     void operator()(void* buffer) const { MAPIFreeBuffer(buffer); }
 };
 
-// The encoding step: the encoder over the output stream, the property list of the message
-// less the excluded properties, Finish and Commit.
-StatusCode Encode(platform::IStream* stream, Message* message)
+} // namespace
+
+StatusCode EncodeMessage(platform::IStream* stream, Message* message, unsigned depth)
 {
     TnefEncoder* rawEncoder = nullptr;
     StatusCode status = OpenTnefStreamEx(nullptr, stream, "MAPIDATA.DAT", TNEF_ENCODE, message,
@@ -45,6 +45,7 @@ StatusCode Encode(platform::IStream* stream, Message* message)
         return status;
     }
     const ComPtr<TnefEncoder> encoder = ComPtr<TnefEncoder>::Adopt(rawEncoder);
+    encoder->SetNestingDepth(depth);
 
     SPropTagArray* rawTags = nullptr;
     status = message->GetPropList(0, &rawTags);
@@ -76,8 +77,6 @@ StatusCode Encode(platform::IStream* stream, Message* message)
     MAPIFreeBuffer(problems);
     return stream->Commit(0);
 }
-
-} // namespace
 
 bool IsExcludedFromTnef(std::uint32_t tag)
 {
@@ -175,7 +174,7 @@ StatusCode ConvertMessageFile(const char* msgPath, char* tnefPath, std::size_t t
     }
     ComPtr<platform::IStream> stream = ComPtr<platform::IStream>::Adopt(rawStream);
 
-    status = Encode(stream.Get(), message.Get());
+    status = EncodeMessage(stream.Get(), message.Get(), 0);
 
     stream.Reset();
     message.Reset();

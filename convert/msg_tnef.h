@@ -6,11 +6,14 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "platform/com.h"
 #include "platform/status.h"
 
 namespace ferrule {
 
 using platform::StatusCode;
+
+class Message;
 
 // The TNEF key handed to the encoder: any non-zero value will do, no reader interprets it.
 inline constexpr std::uint16_t kTnefKey = 0x5A3C;
@@ -20,6 +23,12 @@ inline constexpr std::uint16_t kTnefKey = 0x5A3C;
 // no file is left and `tnefPath` holds an empty string.
 [[nodiscard]] StatusCode ConvertMessageFile(const char* msgPath, char* tnefPath,
                                             std::size_t tnefPathSize);
+
+// The encoding step on an open output stream: the TNEF encoder for `message`, told to
+// leave out the excluded properties, then Finish and Commit. `depth` is 0 for the message
+// file's own message and counts levels of embedding below it.
+[[nodiscard]] StatusCode EncodeMessage(platform::IStream* stream, Message* message,
+                                       unsigned depth);
 
 // Makes "<temporary folder><tick count as %08X>.dat", counting on while the name is taken;
 // each try creates the file race-free, so the name returned is ours. The path is written

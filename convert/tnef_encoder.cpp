@@ -2,7 +2,13 @@
 
 #include <algorithm>
 #include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include "convert/msg_tnef.h"
+#include "convert/object_data.h"
+#include "convert/stream_on_file.h"
 #include "platform/text.h"
 
 namespace ferrule {
@@ -299,6 +305,11 @@ void TnefEncoder::WriteAttachment(std::uint32_t number)
     std::uint32_t method = ATTACH_BY_VALUE;
     attachment->GetLong(PR_ATTACH_METHOD, &method);
     const bool objectData = method == ATTACH_EMBEDDED_MSG || method == ATTACH_OLE;
+    // The object's data is made first, in a file of its own, so that writing it into the
+    // attachment's property list is a plain copy.
+    platform::TempFile objectFile;
+    const bool haveObject =
+        objectData && PrepareObjectData(*attachment.Get(), method, &objectFile) == S_OK;
 
     // Rendering: type (2), position (4), width (2), height (2), flags (4).
     std::uint32_t position = 0xFFFFFFFF;
@@ -324,13 +335,95 @@ void TnefEncoder::WriteAttachment(std::uint32_t number)
     WriteDateAttribute(LVL_ATTACHMENT, attAttachCreateDate, *attachment.Get(), PR_CREATION_TIME);
     WriteDateAttribute(LVL_ATTACHMENT, attAttachModifyDate, *attachment.Get(), PR_LAST_MODIFICATION_TIME);
 
-    // The data and the rendering are in their own attributes; object data (embedded
-    // messages and OLE objects) is not encoded.
+    // The data and the rendering are in their own attributes; object data (an embedded
+    // message or an OLE object) goes into the list as PR_ATTACH_DATA_OBJ.
     m_writer.BeginRecord(LVL_ATTACHMENT, attAttachment);
-    EndListRecord(WritePropertyList(*attachment.Get(), [](std::uint32_t tag) {
+    const auto keep = [](std::uint32_t tag) {
         return tag != PR_ATTACH_DATA_BIN && tag != PR_ATTACH_RENDERING &&
                PROP_TYPE(tag) != PT_OBJECT;
-    }));
+    };
+    const auto object = [&]() -> std::uint32_t {
+        if (!haveObject) {
+            return 0;
+        }
+        const TnefWriter::Mark start = m_writer.Here();
+        const platform::IID& iid = method == ATTACH_OLE ? platform::IID_IStorage
+                                                        : platform::IID_IMessage;
+        if (WriteObjectProperty(iid, objectFile.Path()) == S_OK && m_writer.Ok()) {
+            return 1;
+        }
+        m_writer.Rollback(start);
+        return 0;
+    };
+    EndListRecord(WritePropertyList(*attachment.Get(), keep, object));
+}
+
+StatusCode TnefEncoder::PrepareObjectData(const PropertyObject& attachment, std::uint32_t method,
+                                          platform::TempFile* file)
+{
+    GPtr<GsfInfile> storage = attachment.OpenObjectStorage(PR_ATTACH_DATA_OBJ);
+    if (!storage) {
+        return platform::MAPI_E_NOT_FOUND;
+    }
+    if (method == ATTACH_OLE) {
+        if (const StatusCode status = CreateObjectTempFile(file); status != S_OK) {
+            return status;
+        }
+        return WriteStorageFile(storage.get(), file->Path());
+    }
+    if (m_depth + 1 > kMaxEmbeddedDepth) {
+        return platform::MAPI_E_CORRUPT_DATA;
+    }
+    ComPtr<Message> embedded;
+    if (const StatusCode status =
+            Message::OpenEmbedded(std::move(storage), attachment.SharedNames(), &embedded);
+        status != S_OK) {
+        return status;
+    }
+    if (const StatusCode status = CreateObjectTempFile(file); status != S_OK) {
+        return status;
+    }
+    platform::IStream* rawStream = nullptr;
+    const std::uint32_t mode =
+        platform::STGM_CREATE | platform::STGM_READWRITE | platform::STGM_SHARE_EXCLUSIVE;
+    if (const StatusCode status = OpenStreamOnFile(MAPIAllocateBuffer, MAPIFreeBuffer, mode,
+                                                   file->Path().c_str(), nullptr, &rawStream);
+        status != S_OK) {
+        return status;
+    }
+    const ComPtr<platform::IStream> stream = ComPtr<platform::IStream>::Adopt(rawStream);
+    return EncodeMessage(stream.Get(), embedded.Get(), m_depth + 1);
+}
+
+StatusCode TnefEncoder::WriteObjectProperty(const platform::IID& iid, const std::string& path)
+{
+    const platform::UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
+    struct stat info {};
+    if (!fd.Valid() || ::fstat(fd.Get(), &info) != 0) {
+        return platform::StatusFromErrno();
+    }
+    const auto dataSize = static_cast<std::uint64_t>(info.st_size);
+    const std::uint64_t size = dataSize + 16;
+    if (size > UINT32_MAX) {
+        return E_FAIL;
+    }
+    m_writer.WriteU32(PR_ATTACH_DATA_OBJ);
+    m_writer.WriteU32(1);
+    m_writer.WriteU32(static_cast<std::uint32_t>(size));
+    const auto iidBytes = platform::GuidToBytes(iid);
+    m_writer.Write(iidBytes.data(), iidBytes.size());
+    std::uint64_t left = dataSize;
+    while (left > 0 && m_writer.Ok()) {
+        const std::size_t want = left < m_chunk.size() ? static_cast<std::size_t>(left) : m_chunk.size();
+        const ssize_t got = ::read(fd.Get(), m_chunk.data(), want);
+        if (got <= 0) {
+            return got < 0 ? platform::StatusFromErrno() : E_FAIL;
+        }
+        m_writer.Write(m_chunk.data(), static_cast<std::size_t>(got));
+        left -= static_cast<std::uint64_t>(got);
+    }
+    m_writer.Pad(size);
+    return m_writer.Status();
 }
 
 // Property list: count (4), then per property the tag (4); for a named property its GUID
@@ -339,6 +432,12 @@ void TnefEncoder::WriteAttachment(std::uint32_t number)
 // types as their bytes, variable ones as size (4) and data; each value padded to 4.
 template <class Keep>
 std::uint32_t TnefEncoder::WritePropertyList(const PropertyObject& object, Keep keep)
+{
+    return WritePropertyList(object, keep, [] { return std::uint32_t{0}; });
+}
+
+template <class Keep, class Extra>
+std::uint32_t TnefEncoder::WritePropertyList(const PropertyObject& object, Keep keep, Extra extra)
 {
     const TnefWriter::Mark count = m_writer.ReserveU32();
     std::uint32_t written = 0;
@@ -355,6 +454,9 @@ std::uint32_t TnefEncoder::WritePropertyList(const PropertyObject& object, Keep 
         } else {
             m_writer.Rollback(start);
         }
+    }
+    if (m_writer.Ok()) {
+        written += extra();
     }
     m_writer.FillU32(count, written);
     return written;

@@ -12,8 +12,14 @@
 #include "convert/mapi_defs.h"
 #include "convert/message_on_storage.h"
 #include "convert/tnef_writer.h"
+#include "platform/files.h"
 
 namespace ferrule {
+
+// Messages embedded in attachments are encoded as nested TNEF streams down to this depth
+// (the message file's own message is depth 0); deeper nesting is damage whose data is left
+// out, so that a crafted file cannot make the conversion recurse without end.
+inline constexpr unsigned kMaxEmbeddedDepth = 8;
 
 // The problem report of Finish; this encoder reports none (cProblem 0).
 struct STnefProblemArray {
@@ -35,6 +41,9 @@ public:
     [[nodiscard]] StatusCode Finish(std::uint32_t flags, std::uint16_t* key,
                                     STnefProblemArray** problems);
 
+    // How deep the message lies inside embedded messages (0 for the message file's own).
+    void SetNestingDepth(unsigned depth) { m_depth = depth; }
+
     StatusCode QueryInterface(const platform::IID& iid, void** object) override;
     std::uint32_t AddRef() override;
     std::uint32_t Release() override;
@@ -51,6 +60,16 @@ private:
     // out.
     template <class Keep>
     std::uint32_t WritePropertyList(const PropertyObject& object, Keep keep);
+    // The same, followed by the properties that `extra` writes (it gives their number).
+    template <class Keep, class Extra>
+    std::uint32_t WritePropertyList(const PropertyObject& object, Keep keep, Extra extra);
+
+    // The data of an embedded message (a nested TNEF stream) or of an OLE object (a
+    // compound file) in a temporary file; fails when there is none or it cannot be read.
+    StatusCode PrepareObjectData(const PropertyObject& attachment, std::uint32_t method,
+                                 platform::TempFile* file);
+    // PR_ATTACH_DATA_OBJ: the interface identifier, then the bytes of `path`.
+    StatusCode WriteObjectProperty(const platform::IID& iid, const std::string& path);
     // Ends a property-list record, or removes it when it holds no property: TNEF readers
     // reject lists of nothing.
     void EndListRecord(std::uint32_t count);
@@ -78,6 +97,7 @@ private:
     TnefWriter m_writer;
     std::vector<std::uint8_t> m_chunk;
     bool m_finished = false;
+    unsigned m_depth = 0;
 };
 
 // The encoder over `stream` for `message`. Only TNEF_ENCODE is supported; the support

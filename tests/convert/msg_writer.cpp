@@ -53,9 +53,30 @@ bool WriteStream(GsfOutfile* parent, const std::string& name, const std::vector<
     return ok;
 }
 
-// The property stream: the header (32 bytes for the message with its next recipient and
-// attachment numbers and counts, 8 for the others), then 16-byte entries.
-bool WriteStorage(GsfOutfile* storage, const MsgProperties& properties, bool topLevel,
+bool WriteTree(GsfOutfile* storage, const StorageTree& tree)
+{
+    const auto clsid = platform::GuidToBytes(tree.clsid);
+    bool ok = gsf_outfile_msole_set_class_id(GSF_OUTFILE_MSOLE(storage), clsid.data());
+    for (const auto& [name, bytes] : tree.streams) {
+        ok = WriteStream(storage, name, bytes) && ok;
+    }
+    for (const auto& [name, child] : tree.storages) {
+        std::unique_ptr<GsfOutput, Unref> out(gsf_outfile_new_child(storage, name.c_str(), TRUE));
+        if (!out) {
+            return false;
+        }
+        ok = WriteTree(GSF_OUTFILE(out.get()), child) && ok;
+        ok = gsf_output_close(out.get()) && ok;
+    }
+    return ok;
+}
+
+enum class Header { TopLevel, Embedded, Child };
+
+// The property stream: the header (32 bytes for the message file's message and 24 for an
+// embedded one, with the next recipient and attachment numbers and the counts; 8 for the
+// others), then 16-byte entries.
+bool WriteStorage(GsfOutfile* storage, const MsgProperties& properties, Header header,
                   std::uint32_t recipients, std::uint32_t attachments)
 {
     for (const auto& [name, bytes] : properties.Streams()) {
@@ -63,16 +84,29 @@ bool WriteStorage(GsfOutfile* storage, const MsgProperties& properties, bool top
             return false;
         }
     }
+    if (properties.Embedded() || properties.Object()) {
+        std::unique_ptr<GsfOutput, Unref> object(
+            gsf_outfile_new_child(storage, "__substg1.0_3701000D", TRUE));
+        if (!object) {
+            return false;
+        }
+        bool ok = properties.Embedded() ? properties.Embedded()->WriteInto(object.get(), false)
+                                        : WriteTree(GSF_OUTFILE(object.get()), *properties.Object());
+        ok = gsf_output_close(object.get()) && ok;
+        if (!ok) {
+            return false;
+        }
+    }
     if (!properties.HasPropertyStream()) {
         return true;
     }
     std::vector<std::uint8_t> stream(8, 0);
-    if (topLevel) {
+    if (header != Header::Child) {
         PutU32(stream, recipients);
         PutU32(stream, attachments);
         PutU32(stream, recipients);
         PutU32(stream, attachments);
-        stream.resize(32, 0);
+        stream.resize(header == Header::TopLevel ? 32 : 24, 0);
     }
     for (const MsgProperties::Entry& entry : properties.Entries()) {
         PutU32(stream, entry.tag);
@@ -83,6 +117,28 @@ bool WriteStorage(GsfOutfile* storage, const MsgProperties& properties, bool top
         stream.resize(*properties.Cut());
     }
     return WriteStream(storage, "__properties_version1.0", stream);
+}
+
+bool WriteChildren(GsfOutfile* root, const std::vector<MsgProperties>& recipients,
+                   const std::vector<MsgProperties>& attachments)
+{
+    bool ok = true;
+    auto write = [&](const std::vector<MsgProperties>& children, const char* prefix) {
+        for (std::uint32_t i = 0; i < children.size(); ++i) {
+            char name[40];
+            std::snprintf(name, sizeof name, "%s%08X", prefix, i);
+            std::unique_ptr<GsfOutput, Unref> child(gsf_outfile_new_child(root, name, TRUE));
+            if (!child) {
+                ok = false;
+                continue;
+            }
+            ok = WriteStorage(GSF_OUTFILE(child.get()), children[i], Header::Child, 0, 0) && ok;
+            ok = gsf_output_close(child.get()) && ok;
+        }
+    };
+    write(recipients, "__recip_version1.0_#");
+    write(attachments, "__attach_version1.0_#");
+    return ok;
 }
 
 } // namespace
@@ -192,6 +248,18 @@ MsgProperties& MsgProperties::MvBinary(std::uint32_t tag,
     return Variable(tag, std::move(lengths), size);
 }
 
+MsgProperties& MsgProperties::EmbeddedMessage(std::shared_ptr<const MsgBuilder> message)
+{
+    m_embedded = std::move(message);
+    return Fixed(0x3701000D, 0xFFFFFFFF);
+}
+
+MsgProperties& MsgProperties::ObjectStorage(StorageTree storage)
+{
+    m_object = std::move(storage);
+    return Fixed(0x3701000D, 0xFFFFFFFF);
+}
+
 MsgProperties& MsgProperties::ListedWithoutStream(std::uint32_t tag, std::uint32_t size)
 {
     return Fixed(tag, size);
@@ -253,9 +321,20 @@ bool MsgBuilder::Write(const std::string& path) const
     if (!root) {
         return false;
     }
-    bool ok = WriteStorage(root.get(), m_message, true,
+    bool ok = WriteInto(root.get(), true);
+    ok = gsf_output_close(GSF_OUTPUT(root.get())) && ok;
+    return ok;
+}
+
+bool MsgBuilder::WriteInto(void* target, bool topLevel) const
+{
+    auto* root = static_cast<GsfOutfile*>(target);
+    bool ok = WriteStorage(root, m_message, topLevel ? Header::TopLevel : Header::Embedded,
                            static_cast<std::uint32_t>(m_recipients.size()),
                            static_cast<std::uint32_t>(m_attachments.size()));
+    if (!topLevel) {
+        return WriteChildren(root, m_recipients, m_attachments) && ok;
+    }
 
     // Named properties: PS_MAPI and PS_PUBLIC_STRINGS go by index 1 and 2, other GUIDs
     // are stored from index 3 on.
@@ -299,7 +378,7 @@ bool MsgBuilder::Write(const std::string& path) const
     }
     {
         std::unique_ptr<GsfOutput, Unref> nameid(
-            gsf_outfile_new_child(root.get(), "__nameid_version1.0", TRUE));
+            gsf_outfile_new_child(root, "__nameid_version1.0", TRUE));
         ok = ok && nameid;
         if (nameid) {
             GsfOutfile* storage = GSF_OUTFILE(nameid.get());
@@ -309,22 +388,7 @@ bool MsgBuilder::Write(const std::string& path) const
             ok = gsf_output_close(nameid.get()) && ok;
         }
     }
-    auto writeChildren = [&](const std::vector<MsgProperties>& children, const char* prefix) {
-        for (std::uint32_t i = 0; i < children.size(); ++i) {
-            char name[40];
-            std::snprintf(name, sizeof name, "%s%08X", prefix, i);
-            std::unique_ptr<GsfOutput, Unref> child(gsf_outfile_new_child(root.get(), name, TRUE));
-            if (!child) {
-                ok = false;
-                continue;
-            }
-            ok = WriteStorage(GSF_OUTFILE(child.get()), children[i], false, 0, 0) && ok;
-            ok = gsf_output_close(child.get()) && ok;
-        }
-    };
-    writeChildren(m_recipients, "__recip_version1.0_#");
-    writeChildren(m_attachments, "__attach_version1.0_#");
-    ok = gsf_output_close(GSF_OUTPUT(root.get())) && ok;
+    ok = WriteChildren(root, m_recipients, m_attachments) && ok;
     return ok;
 }
 

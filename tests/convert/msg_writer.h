@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -13,6 +14,15 @@
 #include "platform/guid.h"
 
 namespace testing_support {
+
+class MsgBuilder;
+
+// A storage of streams and sub-storages with a class identifier: an OLE object's data.
+struct StorageTree {
+    platform::GUID clsid{};
+    std::map<std::string, std::vector<std::uint8_t>> streams;
+    std::map<std::string, StorageTree> storages;
+};
 
 // The properties of one storage: the message, a recipient or an attachment.
 class MsgProperties {
@@ -34,6 +44,13 @@ public:
     MsgProperties& MvUnicode(std::uint32_t tag, const std::vector<std::u16string>& values);
     MsgProperties& MvBinary(std::uint32_t tag, const std::vector<std::vector<std::uint8_t>>& values);
 
+    // Object data of an attachment in the storage "__substg1.0_3701000D", listed in the
+    // property stream as PR_ATTACH_DATA_OBJ: a message of its own (method 5) or an OLE
+    // object's storage (method 6). The embedded message's named properties are those
+    // registered with the top-level builder.
+    MsgProperties& EmbeddedMessage(std::shared_ptr<const MsgBuilder> message);
+    MsgProperties& ObjectStorage(StorageTree storage);
+
     // Damage and oddities.
     MsgProperties& ListedWithoutStream(std::uint32_t tag, std::uint32_t size);
     MsgProperties& ExtraStream(const std::string& name, std::vector<std::uint8_t> bytes);
@@ -48,6 +65,8 @@ public:
     const std::map<std::string, std::vector<std::uint8_t>>& Streams() const { return m_streams; }
     std::optional<std::size_t> Cut() const { return m_cut; }
     bool HasPropertyStream() const { return m_propertyStream; }
+    const std::shared_ptr<const MsgBuilder>& Embedded() const { return m_embedded; }
+    const std::optional<StorageTree>& Object() const { return m_object; }
 
 private:
     MsgProperties& Fixed(std::uint32_t tag, std::uint64_t value);
@@ -58,6 +77,8 @@ private:
     std::map<std::string, std::vector<std::uint8_t>> m_streams;
     std::optional<std::size_t> m_cut;
     bool m_propertyStream = true;
+    std::shared_ptr<const MsgBuilder> m_embedded;
+    std::optional<StorageTree> m_object;
 };
 
 class MsgBuilder {
@@ -72,6 +93,9 @@ public:
 
     // Writes the compound file; false when libgsf cannot.
     bool Write(const std::string& path) const;
+    // Writes this message into `storage` (the message file's root, or the storage of an
+    // embedded message), with the property-stream header of its kind.
+    bool WriteInto(void* storage, bool topLevel) const;
 
 private:
     struct Named {

@@ -143,10 +143,14 @@ bool ParseProperties(Cursor& cursor, TnefPropertyList* list)
         }
         for (std::uint32_t v = 0; v < values; ++v) {
             std::vector<std::uint8_t> value;
-            if (variable) {
+            if (variable || base == 0x000D) {
+                // Objects: the size counts the 16-byte interface identifier kept in front.
                 std::uint32_t size = 0;
                 if (!cursor.U32(&size) || !cursor.Bytes(size, &value) || !cursor.Pad(size)) {
                     return false;
+                }
+                if (base == 0x000D && size < 16) {
+                    return cursor.Fail("object value without interface identifier");
                 }
                 if (base == 0x001E && (value.empty() || value.back() != 0)) {
                     return cursor.Fail("8-bit string without terminator");
