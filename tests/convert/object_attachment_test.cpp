@@ -155,7 +155,8 @@ TEST(EmbeddedMessages, NestedStreamCarriesRecipientsAttachmentsAndNames)
     outer.AddAttachment()
         .Long(PR_ATTACH_METHOD, 1)
         .String8(PR_ATTACH_FILENAME, "outer.txt")
-        .Binary(PR_ATTACH_DATA_BIN, {'o', 'u', 't'});
+        .Binary(PR_ATTACH_DATA_BIN, {'o', 'u', 't'})
+        .Long((named << 16) | 0x0003, 7);
     AttachMessage(outer, inner, "Inner subject");
 
     const Conversion result = ConvertCleanly(outer, "embedded");
@@ -164,6 +165,11 @@ TEST(EmbeddedMessages, NestedStreamCarriesRecipientsAttachmentsAndNames)
     const auto groups = result.tnef.Attachments();
     ASSERT_EQ(groups.size(), 2u);
     EXPECT_EQ(ObjectData(groups[0], kIidMessage), std::nullopt);
+    // Attachments name their named properties through the message file's map.
+    const TnefPropertyList first = AttachmentProperties(groups[0]);
+    const TnefProperty* attachmentNamed = FindProperty(first, (named << 16) | 0x0003);
+    ASSERT_NE(attachmentNamed, nullptr);
+    EXPECT_EQ(attachmentNamed->lid, 0x8555u);
     // An embedded message has no attAttachData: its data is the object.
     EXPECT_EQ(FindIn(groups[1], attAttachData), nullptr);
     const auto nestedBytes = ObjectData(groups[1], kIidMessage);
