@@ -10,6 +10,7 @@ pallion_add_fuzzer(ferrule
         ${PROJECT_SOURCE_DIR}/convert/mapi_memory.cpp
         ${PROJECT_SOURCE_DIR}/convert/message_on_storage.cpp
         ${PROJECT_SOURCE_DIR}/convert/msg_tnef.cpp
+        ${PROJECT_SOURCE_DIR}/convert/object_data.cpp
         ${PROJECT_SOURCE_DIR}/convert/storage.cpp
         ${PROJECT_SOURCE_DIR}/convert/stream_on_file.cpp
         ${PROJECT_SOURCE_DIR}/convert/tnef_encoder.cpp

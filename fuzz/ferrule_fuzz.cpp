@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -88,6 +89,21 @@ constexpr Slot kSlots[] = {
     {"", "__substg1.0_50021102"},
     {"", "__substg1.0_50021102-00000001"},
     {"", "__substg1.0_1000001F"},
+    // An attachment holding an embedded message (with a recipient and an attachment that
+    // holds a further message), and one holding an OLE object's storage.
+    {"__attach_version1.0_#00000001", "__properties_version1.0"},
+    {"__attach_version1.0_#00000001/__substg1.0_3701000D", "__properties_version1.0"},
+    {"__attach_version1.0_#00000001/__substg1.0_3701000D", "__substg1.0_0037001F"},
+    {"__attach_version1.0_#00000001/__substg1.0_3701000D/__recip_version1.0_#00000000",
+     "__properties_version1.0"},
+    {"__attach_version1.0_#00000001/__substg1.0_3701000D/__attach_version1.0_#00000000",
+     "__properties_version1.0"},
+    {"__attach_version1.0_#00000001/__substg1.0_3701000D/__attach_version1.0_#00000000/"
+     "__substg1.0_3701000D",
+     "__properties_version1.0"},
+    {"__attach_version1.0_#00000002", "__properties_version1.0"},
+    {"__attach_version1.0_#00000002/__substg1.0_3701000D", "Contents"},
+    {"__attach_version1.0_#00000002/__substg1.0_3701000D/Pool", "Inner"},
 };
 
 bool WriteStructured(const std::string& path, const std::uint8_t* data, std::size_t size)
@@ -110,28 +126,35 @@ bool WriteStructured(const std::string& path, const std::uint8_t* data, std::siz
         return false;
     }
     std::unique_ptr<GsfOutfile, Unref> root(gsf_outfile_msole_new(sink.get()));
+    // Storages by path ("a/b"), made on first use, parents first.
     std::vector<std::pair<std::string, std::unique_ptr<GsfOutput, Unref>>> storages;
-    for (std::size_t i = 0; i < pieces.size(); ++i) {
-        GsfOutfile* parent = root.get();
-        if (*kSlots[i].storage) {
-            auto found = std::find_if(storages.begin(), storages.end(),
-                                      [&](const auto& s) { return s.first == kSlots[i].storage; });
-            if (found == storages.end()) {
-                storages.emplace_back(kSlots[i].storage,
-                                      std::unique_ptr<GsfOutput, Unref>(gsf_outfile_new_child(
-                                          root.get(), kSlots[i].storage, TRUE)));
-                found = storages.end() - 1;
-            }
-            parent = GSF_OUTFILE(found->second.get());
+    std::function<GsfOutfile*(const std::string&)> storageAt = [&](const std::string& where) {
+        if (where.empty()) {
+            return root.get();
         }
+        for (const auto& storage : storages) {
+            if (storage.first == where) {
+                return GSF_OUTFILE(storage.second.get());
+            }
+        }
+        const std::size_t slash = where.rfind('/');
+        GsfOutfile* parent = storageAt(slash == std::string::npos ? std::string() : where.substr(0, slash));
+        const std::string name = slash == std::string::npos ? where : where.substr(slash + 1);
+        storages.emplace_back(where, std::unique_ptr<GsfOutput, Unref>(
+                                        gsf_outfile_new_child(parent, name.c_str(), TRUE)));
+        return GSF_OUTFILE(storages.back().second.get());
+    };
+    for (std::size_t i = 0; i < pieces.size(); ++i) {
+        GsfOutfile* parent = storageAt(kSlots[i].storage);
         std::unique_ptr<GsfOutput, Unref> child(gsf_outfile_new_child(parent, kSlots[i].stream, FALSE));
         if (!pieces[i].empty()) {
             gsf_output_write(child.get(), pieces[i].size(), pieces[i].data());
         }
         gsf_output_close(child.get());
     }
-    for (auto& storage : storages) {
-        gsf_output_close(storage.second.get());
+    // Children before their parents.
+    for (auto storage = storages.rbegin(); storage != storages.rend(); ++storage) {
+        gsf_output_close(storage->second.get());
     }
     return gsf_output_close(GSF_OUTPUT(root.get()));
 }
