@@ -1,15 +1,33 @@
 #include "convert/tnef_writer.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace ferrule {
 
 using platform::S_OK;
 
 namespace {
 
+// The sum of the bytes modulo 65536. The checksum of every attribute's data is computed
+// here, so for large attachments this loop is the encoder's hot spot: with SSE2 it takes
+// sixteen bytes at a time (PSADBW adds eight bytes into a 64-bit lane).
 std::uint16_t SumBytes(const std::uint8_t* bytes, std::size_t count)
 {
-    std::uint32_t sum = 0;
-    for (std::size_t i = 0; i < count; ++i) {
+    std::uint64_t sum = 0;
+    std::size_t i = 0;
+#if defined(__SSE2__)
+    const __m128i zero = _mm_setzero_si128();
+    __m128i lanes = _mm_setzero_si128();
+    for (; count - i >= 16; i += 16) {
+        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + i));
+        lanes = _mm_add_epi64(lanes, _mm_sad_epu8(block, zero));
+    }
+    sum += static_cast<std::uint64_t>(_mm_cvtsi128_si64(lanes)) +
+           static_cast<std::uint64_t>(_mm_cvtsi128_si64(_mm_unpackhi_epi64(lanes, lanes)));
+#endif
+    for (; i < count; ++i) {
         sum += bytes[i];
     }
     return static_cast<std::uint16_t>(sum);
