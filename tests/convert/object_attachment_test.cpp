@@ -372,6 +372,9 @@ TEST(OleAttachments, StorageBecomesACompoundFileWithTheSameStreams)
 
     const auto kinds = ViewerValueKinds(result.bytes, result.tnef.records.size(), 1);
     EXPECT_EQ(std::count(kinds.begin(), kinds.end(), viewer::doc::ELEM_OLE_OBJECT), 1);
+    const std::string folder = Scratch() + "ole-out";
+    std::filesystem::create_directories(folder);
+    EXPECT_EQ(RunCommand("tnef -C '" + folder + "' '" + result.tnefPath + "' 2>&1"), 0);
     std::filesystem::remove(result.tnefPath);
 }
 
