@@ -1,6 +1,7 @@
 #include "convert/tnef_encoder.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -416,6 +417,9 @@ StatusCode TnefEncoder::WriteObjectProperty(const platform::IID& iid, const std:
     while (left > 0 && m_writer.Ok()) {
         const std::size_t want = left < m_chunk.size() ? static_cast<std::size_t>(left) : m_chunk.size();
         const ssize_t got = ::read(fd.Get(), m_chunk.data(), want);
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
         if (got <= 0) {
             return got < 0 ? platform::StatusFromErrno() : E_FAIL;
         }
