@@ -557,6 +557,12 @@ private:
             return kExitFailure;
         }
         CEnvelonDoc& document = m_session.Document();
+        // A stream too short for a header holds no records to check: say so rather than
+        // report an empty success.
+        HeaderElement header;
+        if (const StatusCode headerStatus = document.ReadHeader(&header); platform::Failed(headerStatus)) {
+            return Fail("no TNEF header", headerStatus);
+        }
         bool mismatch = false;
         AttributeElement record(ELEM_ATTRIBUTE);
         StatusCode status = document.ReadFirstAttribute(&record);

@@ -108,6 +108,8 @@ TEST_F(Cli, ExitStatusesTellUsageFromFailureFromChecksumMismatch)
     EXPECT_EQ(Run({"details", good, "1"}).status, tools::kExitFailure);
     EXPECT_EQ(Run({"checksum", good}).status, tools::kExitOk);
 
+    EXPECT_EQ(Run({"checksum", Write("empty.dat", ByteVector{})}).status, tools::kExitFailure);
+
     const std::string bad = Write("bad.dat", TnefBuilder().Header().Attribute(LVL_MESSAGE, attSubject, BytesOf("Hi"), 7).Bytes());
     const CliResult checked = Run({"checksum", bad});
     EXPECT_EQ(checked.status, tools::kExitChecksumMismatch);
