@@ -477,30 +477,6 @@ StatusCode PropertyObject::GetValues(const StoredProperty& property,
     return S_OK;
 }
 
-StatusCode PropertyObject::QueryInterface(const platform::IID& iid, void** object)
-{
-    if (!object) {
-        return E_POINTER;
-    }
-    *object = nullptr;
-    if (iid != platform::IID_IUnknown) {
-        return platform::E_NOINTERFACE;
-    }
-    *object = static_cast<platform::IUnknown*>(this);
-    AddRef();
-    return S_OK;
-}
-
-std::uint32_t PropertyObject::AddRef() { return ++m_references; }
-
-std::uint32_t PropertyObject::Release()
-{
-    const std::uint32_t left = --m_references;
-    if (left == 0) {
-        delete this;
-    }
-    return left;
-}
 
 // ---- The message --------------------------------------------------------------------
 
@@ -618,30 +594,6 @@ StatusCode Message::OpenAttach(std::uint32_t number, ComPtr<PropertyObject>* att
 
 // ---- Session ------------------------------------------------------------------------
 
-StatusCode MsgSession::QueryInterface(const platform::IID& iid, void** object)
-{
-    if (!object) {
-        return E_POINTER;
-    }
-    *object = nullptr;
-    if (iid != platform::IID_IUnknown) {
-        return platform::E_NOINTERFACE;
-    }
-    *object = static_cast<platform::IUnknown*>(this);
-    AddRef();
-    return S_OK;
-}
-
-std::uint32_t MsgSession::AddRef() { return ++m_references; }
-
-std::uint32_t MsgSession::Release()
-{
-    const std::uint32_t left = --m_references;
-    if (left == 0) {
-        delete this;
-    }
-    return left;
-}
 
 StatusCode OpenIMsgSession(IMalloc* allocator, std::uint32_t flags, MsgSession** session)
 {

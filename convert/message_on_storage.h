@@ -13,6 +13,7 @@
 #include "convert/mapi_defs.h"
 #include "convert/mapi_memory.h"
 #include "convert/storage.h"
+#include "convert/unknown_object.h"
 #include "platform/com_ptr.h"
 
 namespace ferrule {
@@ -60,7 +61,7 @@ struct PropertyValue {
 };
 
 // The properties of one storage: a message, a recipient or an attachment.
-class PropertyObject : public platform::IUnknown {
+class PropertyObject : public UnknownObject {
 public:
     // Reads the property stream of `storage`. A missing stream, or one shorter than its
     // header, is MAPI_E_NOT_FOUND or MAPI_E_CORRUPT_DATA; a cut-off last entry is ignored.
@@ -92,18 +93,13 @@ public:
     GsfInfile* StorageRoot() const { return m_storage.get(); }
     const StorageDirectory& Directory() const { return m_directory; }
 
-    StatusCode QueryInterface(const platform::IID& iid, void** object) override;
-    std::uint32_t AddRef() override;
-    std::uint32_t Release() override;
-
 protected:
     PropertyObject(GPtr<GsfInfile> storage, std::shared_ptr<const NameIdMap> names);
-    virtual ~PropertyObject() = default;
+    ~PropertyObject() override = default;
     [[nodiscard]] StatusCode LoadProperties(PropertyStreamKind kind);
     int FindValueStream(std::uint32_t tag, std::int64_t index) const;
 
 private:
-    std::uint32_t m_references = 1;
     GPtr<GsfInfile> m_storage;
     StorageDirectory m_directory;
     std::shared_ptr<const NameIdMap> m_names;
@@ -150,18 +146,14 @@ private:
 };
 
 // The session that messages on storages belong to; it only keeps the allocator.
-class MsgSession final : public platform::IUnknown {
+class MsgSession final : public UnknownObject {
 public:
     explicit MsgSession(IMalloc* allocator) : m_allocator(allocator) {}
     IMalloc* Allocator() const { return m_allocator; }
 
-    StatusCode QueryInterface(const platform::IID& iid, void** object) override;
-    std::uint32_t AddRef() override;
-    std::uint32_t Release() override;
 
 private:
-    ~MsgSession() = default;
-    std::uint32_t m_references = 1;
+    ~MsgSession() override = default;
     IMalloc* m_allocator;
 };
 

@@ -191,30 +191,6 @@ platform::ComPtr<Storage> Storage::Create(GPtr<GsfInfile> root)
     return platform::ComPtr<Storage>::Adopt(new Storage(std::move(root)));
 }
 
-StatusCode Storage::QueryInterface(const platform::IID& iid, void** object)
-{
-    if (!object) {
-        return E_POINTER;
-    }
-    *object = nullptr;
-    if (iid != platform::IID_IUnknown && iid != platform::IID_IStorage) {
-        return platform::E_NOINTERFACE;
-    }
-    *object = static_cast<platform::IUnknown*>(this);
-    AddRef();
-    return S_OK;
-}
-
-std::uint32_t Storage::AddRef() { return ++m_references; }
-
-std::uint32_t Storage::Release()
-{
-    const std::uint32_t left = --m_references;
-    if (left == 0) {
-        delete this;
-    }
-    return left;
-}
 
 StatusCode StgOpenStorage(const char16_t* name, Storage* priority, std::uint32_t mode,
                           char16_t** exclude, std::uint32_t reserved, Storage** storage)

@@ -10,6 +10,7 @@
 
 #include <gsf/gsf.h>
 
+#include "convert/unknown_object.h"
 #include "platform/com_ptr.h"
 
 namespace ferrule {
@@ -70,21 +71,19 @@ GPtr<GsfInfile> OpenStorageChild(GsfInfile* storage, int index);
 [[nodiscard]] StatusCode SeekStream(GsfInput* stream, std::uint64_t offset);
 
 // A compound file opened for reading: a reference-counted owner of the root storage.
-class Storage final : public platform::IUnknown {
+class Storage final : public UnknownObject {
 public:
     static platform::ComPtr<Storage> Create(GPtr<GsfInfile> root);
 
     GsfInfile* Root() const { return m_root.get(); }
 
-    StatusCode QueryInterface(const platform::IID& iid, void** object) override;
-    std::uint32_t AddRef() override;
-    std::uint32_t Release() override;
-
 private:
-    explicit Storage(GPtr<GsfInfile> root) : m_root(std::move(root)) {}
-    ~Storage() = default;
+    explicit Storage(GPtr<GsfInfile> root)
+        : UnknownObject(platform::IID_IStorage), m_root(std::move(root))
+    {
+    }
+    ~Storage() override = default;
 
-    std::uint32_t m_references = 1;
     GPtr<GsfInfile> m_root;
 };
 

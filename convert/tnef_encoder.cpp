@@ -653,30 +653,6 @@ void TnefEncoder::WriteSimpleRecord(std::uint8_t level, std::uint32_t id, const 
     static_cast<void>(m_writer.EndRecord());
 }
 
-StatusCode TnefEncoder::QueryInterface(const platform::IID& iid, void** object)
-{
-    if (!object) {
-        return E_POINTER;
-    }
-    *object = nullptr;
-    if (iid != platform::IID_IUnknown) {
-        return platform::E_NOINTERFACE;
-    }
-    *object = static_cast<platform::IUnknown*>(this);
-    AddRef();
-    return S_OK;
-}
-
-std::uint32_t TnefEncoder::AddRef() { return ++m_references; }
-
-std::uint32_t TnefEncoder::Release()
-{
-    const std::uint32_t left = --m_references;
-    if (left == 0) {
-        delete this;
-    }
-    return left;
-}
 
 StatusCode OpenTnefStreamEx(void*, platform::IStream* stream, const char* streamName,
                             std::uint32_t flags, Message* message, std::uint16_t key, void*,

@@ -26,7 +26,7 @@ struct STnefProblemArray {
     std::uint32_t cProblem;
 };
 
-class TnefEncoder final : public platform::IUnknown {
+class TnefEncoder final : public UnknownObject {
 public:
     TnefEncoder(platform::IStream* stream, std::string streamName, Message* message,
                 std::uint16_t key);
@@ -44,12 +44,9 @@ public:
     // How deep the message lies inside embedded messages (0 for the message file's own).
     void SetNestingDepth(unsigned depth) { m_depth = depth; }
 
-    StatusCode QueryInterface(const platform::IID& iid, void** object) override;
-    std::uint32_t AddRef() override;
-    std::uint32_t Release() override;
 
 private:
-    ~TnefEncoder() = default;
+    ~TnefEncoder() override = default;
 
     void WriteMessageAttributes();
     void WriteRecipientTable();
@@ -87,7 +84,6 @@ private:
     void WriteSimpleRecord(std::uint8_t level, std::uint32_t id, const void* bytes,
                            std::size_t count);
 
-    std::uint32_t m_references = 1;
     platform::ComPtr<platform::IStream> m_stream;
     std::string m_streamName;
     platform::ComPtr<Message> m_message;
