@@ -190,15 +190,10 @@ DetailsTable BuildDetailsTable(const ElementRef* element, TagoraHandle dictionar
     case ELEM_PROPERTY:
         PropertyRows(out, static_cast<const PropertyElement&>(*element), dictionary);
         break;
-    case ELEM_VALUE:
-    case ELEM_OLE_OBJECT:
-    case ELEM_EMBEDDED_MESSAGE:
-    case ELEM_COMPRESSED_RTF:
-    case ELEM_HTML_BODY:
-    case ELEM_ATTACH_DATA_BIN:
-        ValueRows(out, static_cast<const ValueElement&>(*element), dictionary, codePage);
-        break;
     default:
+        if (IsValueKind(element->Kind())) {
+            ValueRows(out, static_cast<const ValueElement&>(*element), dictionary, codePage);
+        }
         break;
     }
     return table;

@@ -55,35 +55,6 @@ const KindTraits& TraitsOf(std::uint32_t kind)
     return kind < std::size(kKinds) ? kKinds[kind] : kKinds[0];
 }
 
-bool IsAttributeKind(std::uint32_t kind)
-{
-    switch (kind) {
-    case ELEM_ATTRIBUTE:
-    case ELEM_ATTRIBUTE_DATA:
-    case ELEM_DATE:
-    case ELEM_RENDERING:
-    case ELEM_METAFILE:
-    case ELEM_ATTACH_DATA:
-        return true;
-    default:
-        return false;
-    }
-}
-
-bool IsValueKind(std::uint32_t kind)
-{
-    switch (kind) {
-    case ELEM_VALUE:
-    case ELEM_OLE_OBJECT:
-    case ELEM_EMBEDDED_MESSAGE:
-    case ELEM_COMPRESSED_RTF:
-    case ELEM_HTML_BODY:
-    case ELEM_ATTACH_DATA_BIN:
-        return true;
-    default:
-        return false;
-    }
-}
 
 std::uint32_t BufferSizeOf(std::uint32_t kind)
 {
@@ -121,6 +92,36 @@ std::size_t NameUnits(const char16_t* name)
 }
 
 } // namespace
+
+bool IsAttributeKind(std::uint32_t kind)
+{
+    switch (kind) {
+    case ELEM_ATTRIBUTE:
+    case ELEM_ATTRIBUTE_DATA:
+    case ELEM_DATE:
+    case ELEM_RENDERING:
+    case ELEM_METAFILE:
+    case ELEM_ATTACH_DATA:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool IsValueKind(std::uint32_t kind)
+{
+    switch (kind) {
+    case ELEM_VALUE:
+    case ELEM_OLE_OBJECT:
+    case ELEM_EMBEDDED_MESSAGE:
+    case ELEM_COMPRESSED_RTF:
+    case ELEM_HTML_BODY:
+    case ELEM_ATTACH_DATA_BIN:
+        return true;
+    default:
+        return false;
+    }
+}
 
 const char* ElementKindName(std::uint32_t kind) { return TraitsOf(kind).name; }
 

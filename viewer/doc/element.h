@@ -70,6 +70,11 @@ const char* ElementKindName(std::uint32_t kind);
 // The kind's default view kind; 0 for a number that is no kind.
 std::uint32_t DefaultViewOf(std::uint32_t kind);
 
+// The kinds with TnefAttribute fields (2, 3, 4, 5, 13, 17) and with MapiValue fields
+// (9, 10, 11, 12, 16, 18).
+bool IsAttributeKind(std::uint32_t kind);
+bool IsValueKind(std::uint32_t kind);
+
 // Frees a chained-allocator root (and every buffer linked to it).
 struct ChainDeleter {
     void operator()(void* root) const;

@@ -25,18 +25,6 @@ constexpr std::uint64_t kSizeFieldBytes = 4;
 constexpr std::uint64_t kObjectHeaderBytes = 20;
 constexpr std::uint32_t kIidBytes = 16;
 
-bool IsAttributeDataKind(std::uint32_t kind)
-{
-    return kind == ELEM_ATTRIBUTE_DATA || kind == ELEM_DATE || kind == ELEM_RENDERING ||
-           kind == ELEM_METAFILE || kind == ELEM_ATTACH_DATA;
-}
-
-bool IsValueKind(std::uint32_t kind)
-{
-    return kind == ELEM_VALUE || kind == ELEM_OLE_OBJECT || kind == ELEM_EMBEDDED_MESSAGE ||
-           kind == ELEM_COMPRESSED_RTF || kind == ELEM_HTML_BODY || kind == ELEM_ATTACH_DATA_BIN;
-}
-
 // Sets a written file's size to what was written, so that writing over a longer file leaves
 // none of its old tail behind (the read/write mode does not truncate).
 StatusCode TruncateAtPosition(IStream* stream)
@@ -67,7 +55,7 @@ StatusCode CEnvelonDoc::GetElementRange(const ElementRef* element, std::uint64_t
         const auto& attribute = static_cast<const AttributeElement&>(*element);
         start = attribute.m_position;
         length = std::uint64_t{attribute.m_length} + 11;
-    } else if (IsAttributeDataKind(kind)) {
+    } else if (IsAttributeKind(kind)) { // the data only
         const auto& attribute = static_cast<const AttributeElement&>(*element);
         start = attribute.m_position + 9;
         length = attribute.m_length;

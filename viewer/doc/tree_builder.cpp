@@ -124,32 +124,14 @@ std::uint32_t DecodedKind(const AttributeElement& record)
 std::uint64_t HeldBytes(const ElementRef& element)
 {
     std::uint64_t bytes = 96 + element.m_name.size();
-    switch (element.Kind()) {
-    case ELEM_ATTRIBUTE:
-    case ELEM_ATTRIBUTE_DATA:
-    case ELEM_DATE:
-    case ELEM_RENDERING:
-    case ELEM_METAFILE:
-    case ELEM_ATTACH_DATA:
+    const std::uint32_t kind = element.Kind();
+    if (IsAttributeKind(kind)) {
         bytes += static_cast<const AttributeElement&>(element).Capacity();
-        break;
-    case ELEM_PROPERTY:
-        if (static_cast<const PropertyElement&>(element).Identity()) {
-            bytes += 64 + 16 + kMaxNamedPropertyNameBytes + 2;
-        }
-        break;
-    case ELEM_VALUE:
-    case ELEM_OLE_OBJECT:
-    case ELEM_EMBEDDED_MESSAGE:
-    case ELEM_COMPRESSED_RTF:
-    case ELEM_HTML_BODY:
-    case ELEM_ATTACH_DATA_BIN: {
+    } else if (IsValueKind(kind)) {
         const auto& value = static_cast<const ValueElement&>(element);
         bytes += (value.Data() ? value.DataLength() : 0) + (value.Iid() ? 16 : 0);
-        break;
-    }
-    default:
-        break;
+    } else if (kind == ELEM_PROPERTY && static_cast<const PropertyElement&>(element).Identity()) {
+        bytes += 64 + 16 + kMaxNamedPropertyNameBytes + 2;
     }
     return bytes;
 }
