@@ -62,6 +62,28 @@ StatusCode WriteTab(platform::IStream* output, std::uint32_t* column)
     return status;
 }
 
+// The characters that end a run of text in a row: 0 (shown as a space), 9 (three spaces),
+// 13 (dropped) and 10 (pads the row to its end).
+bool IsRowControl(std::uint32_t unit) { return unit == 0 || unit == 9 || unit == 10 || unit == 13; }
+
+StatusCode WriteRowControl(platform::IStream* output, std::uint32_t unit, std::uint32_t* column)
+{
+    switch (unit) {
+    case 0: {
+        std::uint32_t written = 0;
+        const StatusCode status = WriteBytes(output, " ", 1, &written);
+        *column = (*column + written) % kTextRowBytes;
+        return status;
+    }
+    case 9:
+        return WriteTab(output, column);
+    case 10:
+        return PadRow(output, column);
+    default:
+        return platform::S_OK;
+    }
+}
+
 bool IsHighSurrogate(char16_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
 bool IsLowSurrogate(char16_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
 
@@ -270,48 +292,14 @@ StatusCode AnsiTextToRows(const std::uint8_t* piece, std::uint32_t length,
         return platform::Succeeded(status);
     };
     for (std::uint32_t i = 0; i < length; ++i) {
-        switch (piece[i]) {
-        case 0: {
-            // The piece is the caller's; a zero byte goes out as a space of its own.
-            if (!writeRun(i)) {
-                return status;
-            }
-            std::uint32_t written = 0;
-            status = WriteBytes(output, " ", 1, &written);
-            column = (column + written) % kTextRowBytes;
-            if (platform::Failed(status)) {
-                return status;
-            }
-            start = i + 1;
-            break;
+        if (!IsRowControl(piece[i])) {
+            continue;
         }
-        case 9:
-            if (!writeRun(i)) {
-                return status;
-            }
-            if (platform::Failed(status = WriteTab(output, &column))) {
-                return status;
-            }
-            start = i + 1;
-            break;
-        case 13:
-            if (!writeRun(i)) {
-                return status;
-            }
-            start = i + 1;
-            break;
-        case 10:
-            if (!writeRun(i)) {
-                return status;
-            }
-            if (platform::Failed(status = PadRow(output, &column))) {
-                return status;
-            }
-            start = i + 1;
-            break;
-        default:
-            break;
+        // The piece is the caller's: a zero byte goes out as a space of its own.
+        if (!writeRun(i) || platform::Failed(status = WriteRowControl(output, piece[i], &column))) {
+            return status;
         }
+        start = i + 1;
     }
     writeRun(length);
     return status;
@@ -395,28 +383,13 @@ StatusCode UnicodeTextToRows(const std::uint8_t* piece, std::uint32_t length,
         return start >= end || writeUnits(units.data() + start, end - start);
     };
     for (std::uint32_t i = start; i < unitCount; ++i) {
-        switch (units[i]) {
-        case 9:
-            if (!writeRun(i) || platform::Failed(status = WriteTab(output, &column))) {
-                return status;
-            }
-            start = i + 1;
-            break;
-        case 13:
-            if (!writeRun(i)) {
-                return status;
-            }
-            start = i + 1;
-            break;
-        case 10:
-            if (!writeRun(i) || platform::Failed(status = PadRow(output, &column))) {
-                return status;
-            }
-            start = i + 1;
-            break;
-        default:
-            break;
+        if (!IsRowControl(units[i])) {
+            continue;
         }
+        if (!writeRun(i) || platform::Failed(status = WriteRowControl(output, units[i], &column))) {
+            return status;
+        }
+        start = i + 1;
     }
     std::uint32_t end = unitCount;
     if (end > start && IsHighSurrogate(units[end - 1])) {
