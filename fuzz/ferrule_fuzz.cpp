@@ -22,47 +22,14 @@
 #include <unistd.h>
 
 #include "convert/include/ferrule.h"
+#include "fuzz/fuzz_scratch.h"
 #include "tests/convert/tnef_test_reader.h"
 
 namespace {
 
-std::string g_folder;
+using fuzz_support::TempFolderEmpty;
 
-void RemoveFolder()
-{
-    std::error_code ignored;
-    std::filesystem::remove_all(g_folder, ignored);
-}
-
-const std::string& Folder()
-{
-    if (g_folder.empty()) {
-        std::string pattern = std::filesystem::temp_directory_path().string() + "/ferrule-fuzz-XXXXXX";
-        if (::mkdtemp(pattern.data()) == nullptr) {
-            std::abort();
-        }
-        g_folder = pattern + "/";
-        ::mkdir((g_folder + "tmp").c_str(), 0700);
-        ::setenv("TMPDIR", (g_folder + "tmp").c_str(), 1);
-        std::atexit(RemoveFolder);
-    }
-    return g_folder;
-}
-
-bool TempFolderEmpty()
-{
-    DIR* dir = ::opendir((Folder() + "tmp").c_str());
-    if (dir == nullptr) {
-        return false;
-    }
-    bool empty = true;
-    while (const dirent* entry = ::readdir(dir)) {
-        const std::string name = entry->d_name;
-        empty = empty && (name == "." || name == "..");
-    }
-    ::closedir(dir);
-    return empty;
-}
+const std::string& Folder() { return fuzz_support::Scratch(); }
 
 struct Unref {
     void operator()(void* object) const { g_object_unref(object); }

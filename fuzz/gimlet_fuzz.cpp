@@ -11,51 +11,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "fuzz/fuzz_scratch.h"
 #include "gimlet/include/gimlet.h"
 
 namespace {
 
-std::string g_folder;
+using fuzz_support::TempFolderEmpty;
 
-void RemoveFolder()
-{
-    std::error_code ignored;
-    std::filesystem::remove_all(g_folder, ignored);
-}
-
-// A private folder per process, removed at exit: the mail file beside a temporary folder
-// of its own.
-const std::string& Folder()
-{
-    if (g_folder.empty()) {
-        std::string pattern = std::filesystem::temp_directory_path().string() + "/gimlet-fuzz-XXXXXX";
-        if (::mkdtemp(pattern.data()) == nullptr) {
-            std::abort();
-        }
-        g_folder = pattern + "/";
-        ::mkdir((g_folder + "tmp").c_str(), 0700);
-        ::setenv("TMPDIR", (g_folder + "tmp").c_str(), 1);
-        std::atexit(RemoveFolder);
-    }
-    return g_folder;
-}
-
-bool TempFolderEmpty()
-{
-    DIR* dir = ::opendir((Folder() + "tmp").c_str());
-    if (dir == nullptr) {
-        return false;
-    }
-    bool empty = true;
-    while (const dirent* entry = ::readdir(dir)) {
-        const std::string name = entry->d_name;
-        if (name != "." && name != "..") {
-            empty = false;
-        }
-    }
-    ::closedir(dir);
-    return empty;
-}
+const std::string& Folder() { return fuzz_support::Scratch(); }
 
 } // namespace
 
