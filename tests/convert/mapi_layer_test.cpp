@@ -17,6 +17,7 @@
 #include "platform/text.h"
 #include "tests/convert/tnef_test_reader.h"
 #include "tests/support/test_files.h"
+#include "tests/support/stream_stub.h"
 
 namespace testing_support {
 namespace {
@@ -104,12 +105,8 @@ TEST(TnefWriter, LengthsAndSumsSurviveRollbackAndPatches)
 TEST(TnefWriter, OutputFailureIsStickyAndReported)
 {
     // A stream that refuses writes after 20 bytes.
-    class FullStream final : public platform::IStream {
+    class FullStream final : public testing_support::StreamStub {
     public:
-        platform::StatusCode QueryInterface(const platform::IID&, void**) override { return platform::E_NOINTERFACE; }
-        std::uint32_t AddRef() override { return 1; }
-        std::uint32_t Release() override { return 1; }
-        platform::StatusCode Read(void*, std::uint32_t, std::uint32_t*) override { return platform::E_FAIL; }
         platform::StatusCode Write(const void*, std::uint32_t count, std::uint32_t* done) override
         {
             if (m_size + count > 20) {
@@ -122,14 +119,6 @@ TEST(TnefWriter, OutputFailureIsStickyAndReported)
             return 0;
         }
         platform::StatusCode Seek(std::int64_t, std::uint32_t, std::uint64_t*) override { return 0; }
-        platform::StatusCode SetSize(std::uint64_t) override { return 0; }
-        platform::StatusCode CopyTo(IStream*, std::uint64_t, std::uint64_t*, std::uint64_t*) override { return platform::E_NOTIMPL; }
-        platform::StatusCode Commit(std::uint32_t) override { return 0; }
-        platform::StatusCode Revert() override { return 0; }
-        platform::StatusCode LockRegion(std::uint64_t, std::uint64_t, std::uint32_t) override { return 0; }
-        platform::StatusCode UnlockRegion(std::uint64_t, std::uint64_t, std::uint32_t) override { return 0; }
-        platform::StatusCode Stat(platform::STATSTG*, std::uint32_t) override { return platform::E_NOTIMPL; }
-        platform::StatusCode Clone(IStream**) override { return platform::E_NOTIMPL; }
 
     private:
         std::uint32_t m_size = 0;

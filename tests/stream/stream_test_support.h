@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "tests/support/stream_stub.h"
 #include "platform/com_ptr.h"
 #include "platform/text.h"
 #include "stream/stream_on_file.h"
@@ -33,7 +34,7 @@ inline platform::ComPtr<platform::IStream> OpenStream(const std::string& path, s
 
 // An IStream that takes every write and only counts the bytes; with a limit it takes no
 // more than that many bytes in total, and with a failure status it refuses its Nth write.
-class SinkStream final : public platform::IStream {
+class SinkStream final : public testing_support::StreamStub {
 public:
     std::uint64_t bytes = 0;
     std::uint32_t writes = 0;
@@ -41,17 +42,6 @@ public:
     std::uint32_t failAtWrite = 0; // 1-based; 0 never
     platform::StatusCode failure = platform::E_ACCESSDENIED;
 
-    platform::StatusCode QueryInterface(const platform::IID&, void** object) override
-    {
-        *object = nullptr;
-        return platform::E_NOINTERFACE;
-    }
-    std::uint32_t AddRef() override { return ++m_references; }
-    std::uint32_t Release() override { return --m_references; } // lives on the stack
-    platform::StatusCode Read(void*, std::uint32_t, std::uint32_t*) override
-    {
-        return platform::E_NOTIMPL;
-    }
     platform::StatusCode Write(const void*, std::uint32_t count, std::uint32_t* done) override
     {
         ++writes;
@@ -69,34 +59,6 @@ public:
         }
         return platform::S_OK;
     }
-    platform::StatusCode Seek(std::int64_t, std::uint32_t, std::uint64_t*) override
-    {
-        return platform::E_NOTIMPL;
-    }
-    platform::StatusCode SetSize(std::uint64_t) override { return platform::E_NOTIMPL; }
-    platform::StatusCode CopyTo(platform::IStream*, std::uint64_t, std::uint64_t*,
-                                std::uint64_t*) override
-    {
-        return platform::E_NOTIMPL;
-    }
-    platform::StatusCode Commit(std::uint32_t) override { return platform::S_OK; }
-    platform::StatusCode Revert() override { return platform::E_NOTIMPL; }
-    platform::StatusCode LockRegion(std::uint64_t, std::uint64_t, std::uint32_t) override
-    {
-        return platform::E_NOTIMPL;
-    }
-    platform::StatusCode UnlockRegion(std::uint64_t, std::uint64_t, std::uint32_t) override
-    {
-        return platform::E_NOTIMPL;
-    }
-    platform::StatusCode Stat(platform::STATSTG*, std::uint32_t) override
-    {
-        return platform::E_NOTIMPL;
-    }
-    platform::StatusCode Clone(platform::IStream**) override { return platform::E_NOTIMPL; }
-
-private:
-    std::atomic<std::uint32_t> m_references{1};
 };
 
 } // namespace stream_test

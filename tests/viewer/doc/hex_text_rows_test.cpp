@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/memory_stream.h"
+#include "tests/support/stream_stub.h"
 #include "viewer/doc/envelon_doc.h"
 #include "viewer/doc/pane_math.h"
 
@@ -162,19 +163,9 @@ TEST(AnsiTextRows, RefusesMissingArguments)
 }
 
 // A stream whose writes fail after `allowed` bytes.
-class FailingStream final : public platform::IStream {
+class FailingStream final : public testing_support::StreamStub {
 public:
     explicit FailingStream(std::uint32_t allowed) : m_allowed(allowed) {}
-    platform::StatusCode QueryInterface(const platform::IID&, void**) override
-    {
-        return platform::E_NOINTERFACE;
-    }
-    std::uint32_t AddRef() override { return 1; }
-    std::uint32_t Release() override { return 1; }
-    platform::StatusCode Read(void*, std::uint32_t, std::uint32_t*) override
-    {
-        return platform::E_NOTIMPL;
-    }
     platform::StatusCode Write(const void*, std::uint32_t count, std::uint32_t* done) override
     {
         if (count > m_allowed) {
@@ -185,31 +176,6 @@ public:
         *done = count;
         return platform::S_OK;
     }
-    platform::StatusCode Seek(std::int64_t, std::uint32_t, std::uint64_t*) override
-    {
-        return platform::E_NOTIMPL;
-    }
-    platform::StatusCode SetSize(std::uint64_t) override { return platform::E_NOTIMPL; }
-    platform::StatusCode CopyTo(platform::IStream*, std::uint64_t, std::uint64_t*,
-                                std::uint64_t*) override
-    {
-        return platform::E_NOTIMPL;
-    }
-    platform::StatusCode Commit(std::uint32_t) override { return platform::E_NOTIMPL; }
-    platform::StatusCode Revert() override { return platform::E_NOTIMPL; }
-    platform::StatusCode LockRegion(std::uint64_t, std::uint64_t, std::uint32_t) override
-    {
-        return platform::E_NOTIMPL;
-    }
-    platform::StatusCode UnlockRegion(std::uint64_t, std::uint64_t, std::uint32_t) override
-    {
-        return platform::E_NOTIMPL;
-    }
-    platform::StatusCode Stat(platform::STATSTG*, std::uint32_t) override
-    {
-        return platform::E_NOTIMPL;
-    }
-    platform::StatusCode Clone(platform::IStream**) override { return platform::E_NOTIMPL; }
 
 private:
     std::uint32_t m_allowed;
