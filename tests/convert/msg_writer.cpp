@@ -307,7 +307,10 @@ std::uint32_t MsgBuilder::NamedString(const platform::GUID& guid, const std::u16
     return 0x8000 + static_cast<std::uint32_t>(m_named.size() - 1);
 }
 
-bool MsgBuilder::Write(const std::string& path) const
+namespace {
+
+// Opens a compound file for writing, lets `write` fill its root and closes it.
+template <class Write> bool WriteCompoundFile(const std::string& path, Write write)
 {
     GError* error = nullptr;
     std::unique_ptr<GsfOutput, Unref> sink(gsf_output_stdio_new(path.c_str(), &error));
@@ -321,9 +324,21 @@ bool MsgBuilder::Write(const std::string& path) const
     if (!root) {
         return false;
     }
-    bool ok = WriteInto(root.get(), true);
+    bool ok = write(root.get());
     ok = gsf_output_close(GSF_OUTPUT(root.get())) && ok;
     return ok;
+}
+
+} // namespace
+
+bool MsgBuilder::Write(const std::string& path) const
+{
+    return WriteCompoundFile(path, [&](GsfOutfile* root) { return WriteInto(root, true); });
+}
+
+bool WriteStorageFile(const std::string& path, const StorageTree& tree)
+{
+    return WriteCompoundFile(path, [&](GsfOutfile* root) { return WriteTree(root, tree); });
 }
 
 bool MsgBuilder::WriteInto(void* target, bool topLevel) const

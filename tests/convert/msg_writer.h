@@ -113,4 +113,8 @@ private:
 
 std::vector<std::uint8_t> Utf16Bytes(const std::u16string& text);
 
+// Writes `tree` as a compound file of its own (an OLE object's file); false when libgsf
+// cannot.
+bool WriteStorageFile(const std::string& path, const StorageTree& tree);
+
 } // namespace testing_support
