@@ -163,6 +163,7 @@ bool Player::Record(std::uint16_t function, const Params& params)
     case META_SETTEXTALIGN:
     case META_SETROP2:
     case META_SETPOLYFILLMODE:
+    case META_SETSTRETCHBLTMODE:
     case META_SETBKCOLOR:
     case META_SETTEXTCOLOR:
     case META_MOVETO:
@@ -205,8 +206,7 @@ bool Player::Record(std::uint16_t function, const Params& params)
     case META_PATBLT:
         return BitmapRecord(function, params);
     default:
-        // Escapes, SetStretchBltMode (every bitmap is smoothed alike) and records no
-        // attachment rendering uses.
+        // Escapes and records no attachment rendering uses.
         return true;
     }
 }
@@ -248,6 +248,9 @@ bool Player::StateRecord(std::uint16_t function, const Params& params)
         return true;
     case META_SETROP2:
         s.rop2 = params.U16(0);
+        return true;
+    case META_SETSTRETCHBLTMODE:
+        s.stretchMode = params.U16(0);
         return true;
     case META_SETPOLYFILLMODE:
         s.fillRule = params.U16(0) == WINDING ? FillRule::NonZero : FillRule::EvenOdd;

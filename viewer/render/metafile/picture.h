@@ -108,9 +108,11 @@ struct TextStep {
 };
 
 // A bitmap stretched onto `target`; raster operations are already folded into its alpha.
+// Only the halftone stretching mode blends pixels; the others repeat or drop them.
 struct ImageStep {
     RectD target;
     std::shared_ptr<const bitmap::Image> image;
+    bool smooth = false;
 };
 
 struct Step {

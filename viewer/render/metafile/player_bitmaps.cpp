@@ -207,6 +207,7 @@ bool Player::DoBlit(const Blit& b)
     const bool mirrorX = xs.mirrored != (p1.x < p0.x);
     const bool mirrorY = ys.mirrored != (p1.y < p0.y);
     const BlitMode mode = ModeOf(b.rop);
+    const bool smooth = m_state.stretchMode == HALFTONE;
     auto image = std::make_shared<Image>();
     image->width = xs.count;
     image->height = ys.count;
@@ -233,11 +234,11 @@ bool Player::DoBlit(const Blit& b)
     } else {
         FlushPendingMask();
         if (mode == BlitMode::And) {
-            m_pendingMask = PendingMask{std::move(image), target};
+            m_pendingMask = PendingMask{std::move(image), target, smooth};
             return true;
         }
     }
-    Emit(ImageStep{target, std::move(image)}, target);
+    Emit(ImageStep{target, std::move(image), smooth}, target);
     return true;
 }
 
@@ -246,7 +247,7 @@ void Player::FlushPendingMask()
     if (m_pendingMask) {
         PendingMask pending = std::move(*m_pendingMask);
         m_pendingMask.reset();
-        Emit(ImageStep{pending.target, std::move(pending.image)}, pending.target);
+        Emit(ImageStep{pending.target, std::move(pending.image), pending.smooth}, pending.target);
     }
 }
 

@@ -90,6 +90,7 @@ struct DcState {
     std::uint16_t bkMode = wmf::OPAQUE;
     std::uint16_t textAlign = 0;
     std::uint16_t rop2 = wmf::R2_COPYPEN;
+    std::uint16_t stretchMode = 1;
     FillRule fillRule = FillRule::EvenOdd;
     ClipRects clip;
 
@@ -166,6 +167,7 @@ private:
     struct PendingMask {
         std::shared_ptr<bitmap::Image> image;
         RectD target;
+        bool smooth;
     };
     std::optional<PendingMask> m_pendingMask;
     std::uint64_t m_pixels = 0;

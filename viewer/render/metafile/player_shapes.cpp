@@ -83,7 +83,8 @@ std::optional<Stroke> Player::CurrentStroke() const
     stroke.width = std::fabs(pen.width * m_state.CurrentMapping().sx);
     static constexpr Stroke::Dash kDashes[] = {Stroke::Dash::Solid, Stroke::Dash::Dash, Stroke::Dash::Dot,
                                                Stroke::Dash::DashDot, Stroke::Dash::DashDotDot};
-    stroke.dash = style < 5 ? kDashes[style] : Stroke::Dash::Solid;
+    // Pens wider than one unit draw their dashed styles solid, as the device does.
+    stroke.dash = style < 5 && pen.width <= 1 ? kDashes[style] : Stroke::Dash::Solid;
     return stroke;
 }
 

@@ -316,7 +316,8 @@ private:
         }
         return "<image x=\"" + Num(image.target.left) + "\" y=\"" + Num(image.target.top) + "\" width=\"" +
                Num(image.target.Width()) + "\" height=\"" + Num(image.target.Height()) +
-               "\" preserveAspectRatio=\"none\" xlink:href=\"data:image/png;base64," + Base64(png) + "\"/>";
+               "\" preserveAspectRatio=\"none\"" + (image.smooth ? "" : " image-rendering=\"optimizeSpeed\"") +
+               " xlink:href=\"data:image/png;base64," + Base64(png) + "\"/>";
     }
 
     const Picture& m_picture;

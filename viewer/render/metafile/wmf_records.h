@@ -89,6 +89,8 @@ inline constexpr std::uint16_t R2_NOP = 11;
 inline constexpr std::uint16_t R2_COPYPEN = 13;
 inline constexpr std::uint16_t R2_WHITE = 16;
 
+inline constexpr std::uint16_t HALFTONE = 4; // SetStretchBltMode
+
 inline constexpr std::uint16_t TRANSPARENT = 1;
 inline constexpr std::uint16_t OPAQUE = 2;
 

@@ -269,7 +269,7 @@ StatusCode OleObject::LoadPicture(std::uint32_t aspect, metafile::Picture& pictu
         }
         // A presentation without its extent is as large as its picture says.
         const double perInch = decoded.unitsPerInch > 0 ? decoded.unitsPerInch : 96;
-        const bool stored = header.width > 0 && header.height > 0;
+        const bool stored = header.width != 0 && header.height != 0;
         cx = stored ? header.width : Himetric(decoded.bounds.Width(), perInch);
         cy = stored ? header.height : Himetric(decoded.bounds.Height(), perInch);
         picture = std::move(decoded);
