@@ -1,9 +1,5 @@
 #include "tests/viewer/render/ole/ole_fixtures.h"
 
-#include <gtest/gtest.h>
-
-#include "tests/support/test_files.h"
-
 namespace testing_support {
 
 namespace {
@@ -72,13 +68,6 @@ std::vector<std::uint8_t> PackageStream(const std::string& label, const std::str
     Put32(out, static_cast<std::uint32_t>(body.size()));
     out.insert(out.end(), body.begin(), body.end());
     return out;
-}
-
-std::string WriteObject(const std::string& name, const StorageTree& tree)
-{
-    const std::string path = Scratch() + name;
-    EXPECT_TRUE(WriteStorageFile(path, tree));
-    return path;
 }
 
 } // namespace testing_support

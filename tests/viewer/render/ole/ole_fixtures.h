@@ -18,7 +18,4 @@ std::vector<std::uint8_t> PresentationStream(std::uint32_t format, std::uint32_t
 std::vector<std::uint8_t> PackageStream(const std::string& label, const std::string& tempPath,
                                         const std::vector<std::uint8_t>& file);
 
-// Writes the object into the test's scratch folder and gives its path.
-std::string WriteObject(const std::string& name, const StorageTree& tree);
-
 } // namespace testing_support

@@ -7,7 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/support/test_files.h"
-#include "tests/viewer/render/ole/ole_fixtures.h"
+#include "tests/viewer/render/ole/object_files.h"
 #include "tests/viewer/render/picture_builders.h"
 #include "viewer/render/metafile/wmf_records.h"
 #include "viewer/render/ole/ole_object.h"

@@ -1,0 +1,5 @@
+# Pictures: a 16 KiB metafile played 10 000 times (steps per second) and written as SVG; an
+# OLE object of 20 MB opened and drawn, and its content streamed out (time, peak memory).
+pallion_add_benchmark(pictures
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/pictures_bench.cpp
+    LIBS ole_test_support pallion_ole)
