@@ -159,19 +159,10 @@ bool Player::DoBlit(const Blit& b)
             return true;
         }
         if (b.rop == BLACKNESS || b.rop == WHITENESS) {
-            FillRect(target, b.rop == BLACKNESS ? 0 : 0xFFFFFF);
+            FillRect(target, Fill{b.rop == BLACKNESS ? 0u : 0xFFFFFFu, Fill::Hatch::None, std::nullopt});
         } else if (b.rop == PATCOPY) {
             if (const auto fill = CurrentFill()) {
-                Path path;
-                path.MoveTo({target.left, target.top});
-                path.LineTo({target.right, target.top});
-                path.LineTo({target.right, target.bottom});
-                path.LineTo({target.left, target.bottom});
-                path.Close();
-                ShapeStep shape;
-                shape.fill = fill;
-                shape.path = std::move(path);
-                Emit(std::move(shape), target);
+                FillRect(target, *fill);
             }
         }
         return true;

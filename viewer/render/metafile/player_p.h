@@ -123,7 +123,7 @@ private:
     std::optional<Fill> CurrentFill() const;
     void AddShape(Path path, bool filled);
     void AddLine(PointD from, PointD to);
-    void FillRect(const RectD& rect, std::uint32_t colour);
+    void FillRect(const RectD& rect, const Fill& fill);
 
     // ---- text (player_text.cpp)
     bool TextRecord(std::uint16_t function, const Params& params);

@@ -40,6 +40,17 @@ double AngleOf(PointD p, PointD centre, double rx, double ry)
     return std::atan2(-(p.y - centre.y) / ry, (p.x - centre.x) / rx);
 }
 
+Path RectanglePath(const RectD& r)
+{
+    Path path;
+    path.MoveTo({r.left, r.top});
+    path.LineTo({r.right, r.top});
+    path.LineTo({r.right, r.bottom});
+    path.LineTo({r.left, r.bottom});
+    path.Close();
+    return path;
+}
+
 RectD PathBox(const Path& path)
 {
     RectD box{path.points[0].x, path.points[0].y, path.points[0].x, path.points[0].y};
@@ -154,17 +165,11 @@ void Player::AddLine(PointD from, PointD to)
     }
 }
 
-void Player::FillRect(const RectD& rect, std::uint32_t colour)
+void Player::FillRect(const RectD& rect, const Fill& fill)
 {
-    Path path;
-    path.MoveTo({rect.left, rect.top});
-    path.LineTo({rect.right, rect.top});
-    path.LineTo({rect.right, rect.bottom});
-    path.LineTo({rect.left, rect.bottom});
-    path.Close();
     ShapeStep shape;
-    shape.fill = Fill{colour, Fill::Hatch::None, std::nullopt};
-    shape.path = std::move(path);
+    shape.path = RectanglePath(rect);
+    shape.fill = fill;
     Emit(std::move(shape), rect);
 }
 
@@ -242,11 +247,7 @@ bool Player::ShapeRecord(std::uint16_t function, const Params& params)
     Path path;
     switch (function) {
     case META_RECTANGLE:
-        path.MoveTo({box.left, box.top});
-        path.LineTo({box.right, box.top});
-        path.LineTo({box.right, box.bottom});
-        path.LineTo({box.left, box.bottom});
-        path.Close();
+        path = RectanglePath(box);
         break;
     case META_ELLIPSE:
         if (rx <= 0 || ry <= 0) {

@@ -124,7 +124,7 @@ void Player::AddText(double x, double y, std::span<const std::uint8_t> bytes,
 {
     const Mapping m = m_state.CurrentMapping();
     if ((options & ETO_OPAQUE) && rect) {
-        FillRect(*rect, m_state.bkColour);
+        FillRect(*rect, Fill{m_state.bkColour, Fill::Hatch::None, std::nullopt});
     }
     const bool updateCp = m_state.textAlign & TA_UPDATECP;
     if (updateCp) {

@@ -130,17 +130,8 @@ StatusCode OleObject::OpenFile(const std::string& path, std::unique_ptr<OleObjec
     impl->source.reset(gsf_input_stdio_new(path.c_str(), &error));
     if (error) {
         g_error_free(error);
-        error = nullptr;
     }
-    if (!impl->source) {
-        return E_FAIL;
-    }
-    std::unique_ptr<OleObject> opened(new OleObject(std::move(impl)));
-    if (const StatusCode status = opened->Load(); status < 0) {
-        return status;
-    }
-    object = std::move(opened);
-    return S_OK;
+    return Open(std::move(impl), object);
 }
 
 StatusCode OleObject::OpenBytes(std::vector<std::uint8_t> bytes, std::unique_ptr<OleObject>& object)
@@ -149,6 +140,11 @@ StatusCode OleObject::OpenBytes(std::vector<std::uint8_t> bytes, std::unique_ptr
     auto impl = std::make_unique<Impl>();
     impl->bytes = std::move(bytes);
     impl->source.reset(gsf_input_memory_new(impl->bytes.data(), static_cast<gsf_off_t>(impl->bytes.size()), FALSE));
+    return Open(std::move(impl), object);
+}
+
+StatusCode OleObject::Open(std::unique_ptr<Impl> impl, std::unique_ptr<OleObject>& object)
+{
     if (!impl->source) {
         return E_FAIL;
     }

@@ -73,6 +73,7 @@ public:
 private:
     struct Impl;
     explicit OleObject(std::unique_ptr<Impl> impl);
+    [[nodiscard]] static StatusCode Open(std::unique_ptr<Impl> impl, std::unique_ptr<OleObject>& object);
     [[nodiscard]] StatusCode Load();
 
     std::unique_ptr<Impl> m_impl;
