@@ -35,7 +35,7 @@ constexpr std::size_t kFileHeaderSize = 14;
 // Run-length codes can skip whole rows in two bytes; a picture may not claim more pixels
 // per byte of codes than a sparse real one needs, so that a few bytes never allocate a
 // full-size picture.
-constexpr std::uint64_t kRlePixelsPerByte = 1024;
+constexpr std::uint64_t kRlePixelsPerByte = 256;
 
 bool IsKnownBitCount(std::uint16_t bits)
 {

@@ -12,7 +12,7 @@ namespace viewer::render::metafile {
 
 // Limits that keep a hostile metafile's memory proportional to what it shows.
 inline constexpr std::size_t kMaxSteps = std::size_t{1} << 18;
-inline constexpr std::uint64_t kMaxPicturePixels = std::uint64_t{1} << 25;
+inline constexpr std::uint64_t kMaxPicturePixels = std::uint64_t{1} << 24;
 
 // Where the standard header and the records lie: after the placeable header when there is
 // one, for mtSize 16-bit words, bounded by the bytes present.
