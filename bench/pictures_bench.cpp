@@ -35,14 +35,19 @@ constexpr std::size_t kObjectBytes = 20 * 1000 * 1000;
 std::vector<std::uint8_t> Rendering(std::size_t& records)
 {
     WmfBuilder wmf;
-    wmf.Record(META_SETMAPMODE, {MM_ANISOTROPIC}).Pair(META_SETWINDOWEXT, 400, 300).Pair(META_SETVIEWPORTEXT, 400, 300);
+    wmf.Record(META_SETMAPMODE, {MM_ANISOTROPIC})
+        .Pair(META_SETWINDOWEXT, 400, 300)
+        .Pair(META_SETVIEWPORTEXT, 400, 300);
     const auto mask = DibBuilder(32, 32, 1).Colours({0, 0xFFFFFF}).Bytes();
     const auto image = DibBuilder(32, 32, 24).Bytes();
-    wmf.Record(META_DIBSTRETCHBLT, WmfParams().D(SRCAND).W(32).W(32).W(0).W(0).W(32).W(32).W(0).W(0).Raw(mask));
-    wmf.Record(META_DIBSTRETCHBLT, WmfParams().D(SRCINVERT).W(32).W(32).W(0).W(0).W(32).W(32).W(0).W(0).Raw(image));
+    wmf.Record(META_DIBSTRETCHBLT,
+               WmfParams().D(SRCAND).W(32).W(32).W(0).W(0).W(32).W(32).W(0).W(0).Raw(mask));
+    wmf.Record(META_DIBSTRETCHBLT,
+               WmfParams().D(SRCINVERT).W(32).W(32).W(0).W(0).W(32).W(32).W(0).W(0).Raw(image));
     std::vector<std::uint8_t> face(32, 0);
     face[0] = 'A';
-    wmf.Record(META_CREATEFONTINDIRECT, WmfParams{-11, 0, 0, 0, 400}.Raw({0, 0, 0, 0, 0, 0, 0, 0}).Raw(face));
+    wmf.Record(META_CREATEFONTINDIRECT,
+               WmfParams{-11, 0, 0, 0, 400}.Raw({0, 0, 0, 0, 0, 0, 0, 0}).Raw(face));
     wmf.Record(META_SELECTOBJECT, {0});
     wmf.Record(META_CREATEPENINDIRECT, WmfParams{0, 1, 0}.Colour(0x336699));
     wmf.Record(META_SELECTOBJECT, {1});
@@ -58,8 +63,20 @@ std::vector<std::uint8_t> Rendering(std::size_t& records)
             records += 2;
             break;
         case 2:
-            wmf.Record(META_EXTTEXTOUT, WmfParams{y, 10, 12, 0}.Text("quarterly up").W(6).W(6).W(6).W(6).W(6).W(6)
-                                            .W(6).W(6).W(6).W(6).W(6).W(6));
+            wmf.Record(META_EXTTEXTOUT, WmfParams{y, 10, 12, 0}
+                                            .Text("quarterly up")
+                                            .W(6)
+                                            .W(6)
+                                            .W(6)
+                                            .W(6)
+                                            .W(6)
+                                            .W(6)
+                                            .W(6)
+                                            .W(6)
+                                            .W(6)
+                                            .W(6)
+                                            .W(6)
+                                            .W(6));
             break;
         default:
             wmf.Record(META_POLYGON, {4, 0, y, 10, y, 10, y + 10, 0, y + 10});
@@ -85,7 +102,8 @@ void BM_PlayRendering(benchmark::State& state)
         benchmark::DoNotOptimize(picture);
     }
     state.counters["steps/s"] = benchmark::Counter(double(steps), benchmark::Counter::kIsRate);
-    state.counters["records/s"] = benchmark::Counter(double(records * state.iterations()), benchmark::Counter::kIsRate);
+    state.counters["records/s"] =
+        benchmark::Counter(double(records * state.iterations()), benchmark::Counter::kIsRate);
     state.SetBytesProcessed(static_cast<std::int64_t>(bytes.size() * state.iterations()));
 }
 
@@ -115,14 +133,16 @@ const std::string& LargeObject()
                 seed = seed * 1664525u + 1013904223u;
                 byte = static_cast<std::uint8_t>(seed >> 24);
             }
-            tree.streams["\001Ole10Native"] = testing_support::PackageStream("large.bin", "C:\\T\\LARGE.BIN", data);
+            tree.streams["\001Ole10Native"] =
+                testing_support::PackageStream("large.bin", "C:\\T\\LARGE.BIN", data);
             std::size_t records = 0;
-            tree.streams["\002OlePres000"] =
-                testing_support::PresentationStream(ole::CF_METAFILEPICT, ole::DVASPECT_ICON, 2699, 1746, Rendering(records));
+            tree.streams["\002OlePres000"] = testing_support::PresentationStream(
+                ole::CF_METAFILEPICT, ole::DVASPECT_ICON, 2699, 1746, Rendering(records));
             ::_exit(testing_support::WriteStorageFile(file.Path(), tree) ? 0 : 1);
         }
         int status = 0;
-        if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status) ||
+            WEXITSTATUS(status) != 0) {
             std::fprintf(stderr, "cannot write %s\n", file.Path().c_str());
             std::exit(1);
         }
@@ -143,16 +163,18 @@ void BM_OpenAndDrawLargeObject(benchmark::State& state)
     const std::string& path = LargeObject();
     NoPane pane;
     for (auto _ : state) {
-        ole::EmbeddedItem item;
+        ole::CEmbeddedItem item;
         ole::DrawPlan plan;
         const metafile::PixelRect client{0, 0, 800, 600};
-        if (item.LoadFromFile(&pane, path) < 0 || item.DrawObject(96, 96, &client, plan) < 0 || !plan.picture) {
+        if (item.LoadFromFile(&pane, path) < 0 || item.DrawObject(96, 96, &client, plan) < 0 ||
+            !plan.picture) {
             state.SkipWithError("cannot open the object");
             break;
         }
         benchmark::DoNotOptimize(plan);
     }
-    state.counters["peak_rss_MB"] = static_cast<double>(bench_support::PeakResidentBytes()) / (1024.0 * 1024.0);
+    state.counters["peak_rss_MB"] =
+        static_cast<double>(bench_support::PeakResidentBytes()) / (1024.0 * 1024.0);
 }
 
 void BM_LargeObjectContentOut(benchmark::State& state)
@@ -175,7 +197,8 @@ void BM_LargeObjectContentOut(benchmark::State& state)
         }
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(total));
-    state.counters["peak_rss_MB"] = static_cast<double>(bench_support::PeakResidentBytes()) / (1024.0 * 1024.0);
+    state.counters["peak_rss_MB"] =
+        static_cast<double>(bench_support::PeakResidentBytes()) / (1024.0 * 1024.0);
 }
 
 } // namespace

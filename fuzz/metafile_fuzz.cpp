@@ -34,7 +34,8 @@ void CheckPicture(const Picture& picture)
             Check(points == shape->path.points.size());
             Check(shape->stroke || shape->fill);
         } else if (const auto* image = std::get_if<ImageStep>(&step.what)) {
-            Check(image->image && image->image->pixels.size() == std::size_t{image->image->width} * image->image->height);
+            Check(image->image && image->image->pixels.size() ==
+                                      std::size_t{image->image->width} * image->image->height);
         } else if (const auto* text = std::get_if<TextStep>(&step.what)) {
             Check(text->offsets.empty() || !text->text.empty());
         }

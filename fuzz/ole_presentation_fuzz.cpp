@@ -25,7 +25,10 @@ void Check(bool condition)
     }
 }
 
-void Draw(const metafile::Picture& picture) { Check(!metafile::WriteSvg(picture).empty()); }
+void Draw(const metafile::Picture& picture)
+{
+    Check(!metafile::WriteSvg(picture).empty());
+}
 
 void OpenObject(const std::uint8_t* data, std::size_t size)
 {
@@ -41,11 +44,12 @@ void OpenObject(const std::uint8_t* data, std::size_t size)
         }
     }
     std::uint64_t written = 0;
-    const platform::StatusCode status = object->WriteContent([&](std::span<const std::uint8_t> piece) {
-        Check(piece.size() <= 65536);
-        written += piece.size();
-        return platform::S_OK;
-    });
+    const platform::StatusCode status =
+        object->WriteContent([&](std::span<const std::uint8_t> piece) {
+            Check(piece.size() <= 65536);
+            written += piece.size();
+            return platform::S_OK;
+        });
     Check(status < 0 || written == object->Content().size);
 }
 
@@ -70,7 +74,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (ole::ParsePresentation(bytes, size, presentation) >= 0) {
         Check(presentation.dataOffset + presentation.dataSize <= size);
         metafile::Picture picture;
-        if (ole::DecodePresentation(presentation, bytes.subspan(presentation.dataOffset, presentation.dataSize),
+        if (ole::DecodePresentation(presentation,
+                                    bytes.subspan(presentation.dataOffset, presentation.dataSize),
                                     picture) >= 0) {
             Draw(picture);
         }

@@ -184,10 +184,12 @@ WmfBuilder& WmfBuilder::Placeable(int left, int top, int right, int bottom, std:
 
 WmfBuilder& WmfBuilder::Record(std::uint16_t function, const WmfParams& params)
 {
-    return RecordWithSize(static_cast<std::uint32_t>(3 + (params.Data().size() + 1) / 2), function, params);
+    return RecordWithSize(static_cast<std::uint32_t>(3 + (params.Data().size() + 1) / 2), function,
+                          params);
 }
 
-WmfBuilder& WmfBuilder::RecordWithSize(std::uint32_t words, std::uint16_t function, const WmfParams& params)
+WmfBuilder& WmfBuilder::RecordWithSize(std::uint32_t words, std::uint16_t function,
+                                       const WmfParams& params)
 {
     Put32(m_records, words);
     Put16(m_records, function);
@@ -203,7 +205,10 @@ WmfBuilder& WmfBuilder::Box(std::uint16_t function, int left, int top, int right
     return Record(function, {bottom, right, top, left});
 }
 
-WmfBuilder& WmfBuilder::Pair(std::uint16_t function, int x, int y) { return Record(function, {y, x}); }
+WmfBuilder& WmfBuilder::Pair(std::uint16_t function, int x, int y)
+{
+    return Record(function, {y, x});
+}
 
 WmfBuilder& WmfBuilder::MtSizeWords(std::uint32_t words)
 {
@@ -218,9 +223,10 @@ std::vector<std::uint8_t> WmfBuilder::Bytes() const
     Put32(body, 3);
     Put16(body, 0); // META_EOF
     std::vector<std::uint8_t> out = m_placeable;
-    const std::uint32_t words = m_sizeOverridden ? m_sizeWords : static_cast<std::uint32_t>((18 + body.size()) / 2);
-    Put16(out, 1);  // memory metafile
-    Put16(out, 9);  // header words
+    const std::uint32_t words =
+        m_sizeOverridden ? m_sizeWords : static_cast<std::uint32_t>((18 + body.size()) / 2);
+    Put16(out, 1); // memory metafile
+    Put16(out, 9); // header words
     Put16(out, 0x300);
     Put32(out, words);
     Put16(out, 16); // objects

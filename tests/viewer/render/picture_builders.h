@@ -45,9 +45,9 @@ class WmfParams {
 public:
     WmfParams() = default;
     WmfParams(std::initializer_list<int> words);
-    WmfParams& W(int word);                // 16 bits
-    WmfParams& D(std::uint32_t value);     // 32 bits, low word first
-    WmfParams& Colour(std::uint32_t rgb);  // a COLORREF of 0x00RRGGBB
+    WmfParams& W(int word);                  // 16 bits
+    WmfParams& D(std::uint32_t value);       // 32 bits, low word first
+    WmfParams& Colour(std::uint32_t rgb);    // a COLORREF of 0x00RRGGBB
     WmfParams& Text(std::string_view bytes); // padded to a word
     WmfParams& Raw(const std::vector<std::uint8_t>& bytes);
     const std::vector<std::uint8_t>& Data() const { return m_data; }
@@ -61,11 +61,12 @@ public:
     WmfBuilder& Placeable(int left, int top, int right, int bottom, std::uint16_t inch);
     WmfBuilder& Record(std::uint16_t function, const WmfParams& params = {});
     // A record whose size field says `words` whatever follows it.
-    WmfBuilder& RecordWithSize(std::uint32_t words, std::uint16_t function, const WmfParams& params = {});
+    WmfBuilder& RecordWithSize(std::uint32_t words, std::uint16_t function,
+                               const WmfParams& params = {});
     // The rectangle records store bottom, right, top, left.
     WmfBuilder& Box(std::uint16_t function, int left, int top, int right, int bottom);
     WmfBuilder& Pair(std::uint16_t function, int x, int y); // stored y, x
-    WmfBuilder& MtSizeWords(std::uint32_t words);            // overrides the computed size
+    WmfBuilder& MtSizeWords(std::uint32_t words);           // overrides the computed size
 
     std::vector<std::uint8_t> Bytes() const; // ends with META_EOF
 

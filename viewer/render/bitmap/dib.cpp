@@ -152,7 +152,8 @@ void DecodeRunLength(std::span<const std::uint8_t> codes, const DibInfo& info, P
     std::uint32_t y = 0;
     std::size_t pos = 0;
     auto pixelOf = [&](std::uint8_t byte, std::uint32_t i) {
-        return nibbles ? TableColour(info, i % 2 ? byte & 0xF : byte >> 4) : TableColour(info, byte);
+        return nibbles ? TableColour(info, i % 2 ? byte & 0xF : byte >> 4)
+                       : TableColour(info, byte);
     };
     while (codes.size() - pos >= 2 && y < height) {
         const std::uint8_t count = codes[pos];
@@ -194,7 +195,8 @@ void DecodeRunLength(std::span<const std::uint8_t> codes, const DibInfo& info, P
 
 std::uint32_t DibInfo::AbsHeight() const
 {
-    return height < 0 ? 0u - static_cast<std::uint32_t>(height) : static_cast<std::uint32_t>(height);
+    return height < 0 ? 0u - static_cast<std::uint32_t>(height)
+                      : static_cast<std::uint32_t>(height);
 }
 
 std::uint32_t DibColourCount(std::uint32_t colorsUsed, std::uint16_t bitCount)
@@ -236,7 +238,8 @@ StatusCode ReadDibInfo(std::span<const std::uint8_t> dib, DibColourUse use,
     if (runLength && (read.height < 0 || read.bitCount != (read.compression == BI_RLE8 ? 8 : 4))) {
         return E_FAIL;
     }
-    if (std::uint64_t{static_cast<std::uint32_t>(read.width)} * read.AbsHeight() > kMaxImagePixels) {
+    if (std::uint64_t{static_cast<std::uint32_t>(read.width)} * read.AbsHeight() >
+        kMaxImagePixels) {
         return E_OUTOFMEMORY;
     }
 
@@ -292,7 +295,8 @@ StatusCode DecodeDib(std::span<const std::uint8_t> dib, const DibInfo& info, Ima
     if (!runLength && !bitFields && info.compression != BI_RGB) {
         return E_NOTIMPL;
     }
-    const std::uint64_t pixels = std::uint64_t{static_cast<std::uint32_t>(info.width)} * info.AbsHeight();
+    const std::uint64_t pixels =
+        std::uint64_t{static_cast<std::uint32_t>(info.width)} * info.AbsHeight();
     if (runLength && pixels / kRlePixelsPerByte > bits.size()) {
         return E_FAIL;
     }

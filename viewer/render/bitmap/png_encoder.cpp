@@ -102,9 +102,9 @@ platform::StatusCode EncodePng(const Image& image, std::vector<std::uint8_t>& pn
     std::vector<std::uint8_t> header;
     PutBe32(header, image.width);
     PutBe32(header, image.height);
-    header.push_back(8);                                  // bit depth
+    header.push_back(8);                                         // bit depth
     header.push_back(static_cast<std::uint8_t>(opaque ? 2 : 6)); // RGB or RGBA
-    header.insert(header.end(), {0, 0, 0});               // deflate, adaptive filters, no interlace
+    header.insert(header.end(), {0, 0, 0}); // deflate, adaptive filters, no interlace
     PutChunk(out, "IHDR", header);
     PutChunk(out, "IDAT", deflater.Out());
     PutChunk(out, "IEND", {});

@@ -19,7 +19,8 @@ constexpr double kMaxPixelCoordinate = 65535;
 int ToPixels(double units, double unitsPerInch, int dpi)
 {
     const double pixels = units * dpi / unitsPerInch;
-    return static_cast<int>(std::lround(std::clamp(pixels, -kMaxPixelCoordinate, kMaxPixelCoordinate)));
+    return static_cast<int>(
+        std::lround(std::clamp(pixels, -kMaxPixelCoordinate, kMaxPixelCoordinate)));
 }
 
 } // namespace
@@ -35,7 +36,8 @@ StatusCode AttachmentMetafileSize(std::span<const std::uint8_t> data, std::size_
     return S_OK;
 }
 
-StatusCode LoadAttachmentMetafile(std::span<const std::uint8_t> data, Picture& picture, std::size_t& n)
+StatusCode LoadAttachmentMetafile(std::span<const std::uint8_t> data, Picture& picture,
+                                  std::size_t& n)
 {
     std::size_t size = 0;
     if (const StatusCode status = AttachmentMetafileSize(data, size); status < 0) {
@@ -43,7 +45,8 @@ StatusCode LoadAttachmentMetafile(std::span<const std::uint8_t> data, Picture& p
     }
     MetafileLayout layout;
     (void)ReadMetafileLayout(data, layout);
-    if (const StatusCode status = PlayMetafile(data.first(layout.headerOffset + size), picture); status < 0) {
+    if (const StatusCode status = PlayMetafile(data.first(layout.headerOffset + size), picture);
+        status < 0) {
         return status;
     }
     n = size;
@@ -54,8 +57,8 @@ PixelRect PictureBoundsInPixels(const Picture& picture, int dpiX, int dpiY)
 {
     const RectD& b = picture.bounds;
     const double perInch = picture.unitsPerInch > 0 ? picture.unitsPerInch : 96;
-    return {ToPixels(b.left, perInch, dpiX), ToPixels(b.top, perInch, dpiY), ToPixels(b.right, perInch, dpiX),
-            ToPixels(b.bottom, perInch, dpiY)};
+    return {ToPixels(b.left, perInch, dpiX), ToPixels(b.top, perInch, dpiY),
+            ToPixels(b.right, perInch, dpiX), ToPixels(b.bottom, perInch, dpiY)};
 }
 
 PixelRect PictureControlRect(const std::optional<PixelRect>& existing, const Picture* picture,

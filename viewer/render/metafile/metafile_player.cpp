@@ -70,9 +70,18 @@ std::vector<RectD> Subtract(const RectD& r, const RectD& e)
 
 } // namespace
 
-std::int16_t Params::S16(std::size_t word) const { return S16At(m_bytes, 2 * word); }
-std::uint16_t Params::U16(std::size_t word) const { return LoadLe16(m_bytes.data() + 2 * word); }
-std::uint32_t Params::U32(std::size_t word) const { return LoadLe32(m_bytes.data() + 2 * word); }
+std::int16_t Params::S16(std::size_t word) const
+{
+    return S16At(m_bytes, 2 * word);
+}
+std::uint16_t Params::U16(std::size_t word) const
+{
+    return LoadLe16(m_bytes.data() + 2 * word);
+}
+std::uint32_t Params::U32(std::size_t word) const
+{
+    return LoadLe32(m_bytes.data() + 2 * word);
+}
 std::span<const std::uint8_t> Params::From(std::size_t byte) const
 {
     return byte < m_bytes.size() ? m_bytes.subspan(byte) : std::span<const std::uint8_t>{};
@@ -417,9 +426,10 @@ bool Player::ObjectRecord(std::uint16_t function, const Params& params)
         }
         BrushSpec brush{BS_SOLID, 0x808080, 0};
         const auto use = params.U16(1) == DIB_PAL_COLORS ? bitmap::DibColourUse::PaletteIndices
-                                                          : bitmap::DibColourUse::Rgb;
+                                                         : bitmap::DibColourUse::Rgb;
         const std::span<const std::uint32_t> palette =
-            m_state.palette ? std::span<const std::uint32_t>(*m_state.palette) : std::span<const std::uint32_t>{};
+            m_state.palette ? std::span<const std::uint32_t>(*m_state.palette)
+                            : std::span<const std::uint32_t>{};
         bitmap::DibInfo info;
         bitmap::Image image;
         if (params.U16(0) != BS_PATTERN &&
@@ -433,7 +443,8 @@ bool Player::ObjectRecord(std::uint16_t function, const Params& params)
                 sum[2] += p & 0xFF;
             }
             const std::uint64_t n = image.pixels.size();
-            brush.colour = static_cast<std::uint32_t>((sum[0] / n) << 16 | (sum[1] / n) << 8 | sum[2] / n);
+            brush.colour =
+                static_cast<std::uint32_t>((sum[0] / n) << 16 | (sum[1] / n) << 8 | sum[2] / n);
         }
         AddObject(brush);
         return true;
@@ -500,14 +511,16 @@ bool Player::ClipRecord(std::uint16_t function, const Params& params)
     if (params.Words() < 4) {
         return false;
     }
-    const RectD r = RectFromCorners(m.Map(params.S16(3), params.S16(2)), m.Map(params.S16(1), params.S16(0)));
+    const RectD r =
+        RectFromCorners(m.Map(params.S16(3), params.S16(2)), m.Map(params.S16(1), params.S16(0)));
     const std::vector<RectD> current =
-        m_state.clip ? *m_state.clip : std::vector<RectD>{{-kUnbounded, -kUnbounded, kUnbounded, kUnbounded}};
+        m_state.clip ? *m_state.clip
+                     : std::vector<RectD>{{-kUnbounded, -kUnbounded, kUnbounded, kUnbounded}};
     std::vector<RectD> next;
     for (const RectD& c : current) {
         if (function == META_INTERSECTCLIPRECT) {
-            const RectD i{std::max(c.left, r.left), std::max(c.top, r.top), std::min(c.right, r.right),
-                          std::min(c.bottom, r.bottom)};
+            const RectD i{std::max(c.left, r.left), std::max(c.top, r.top),
+                          std::min(c.right, r.right), std::min(c.bottom, r.bottom)};
             if (!i.Empty()) {
                 next.push_back(i);
             }
@@ -531,7 +544,8 @@ void Player::NoteFirstDrawing()
     if (m_state.windowExtSet) {
         const PointD& o = m_state.windowOrg;
         const PointD& e = m_state.windowExt;
-        m_windowFrame = RectFromCorners(m_firstMapping.Map(o.x, o.y), m_firstMapping.Map(o.x + e.x, o.y + e.y));
+        m_windowFrame =
+            RectFromCorners(m_firstMapping.Map(o.x, o.y), m_firstMapping.Map(o.x + e.x, o.y + e.y));
     }
 }
 
@@ -601,7 +615,8 @@ StatusCode ReadMetafileLayout(std::span<const std::uint8_t> bytes, MetafileLayou
         return E_FAIL;
     }
     const std::uint16_t type = LoadLe16(standard.data());
-    if ((type != 1 && type != 2) || LoadLe16(standard.data() + kOffHeaderWords) != kHeaderSize / 2) {
+    if ((type != 1 && type != 2) ||
+        LoadLe16(standard.data() + kOffHeaderWords) != kHeaderSize / 2) {
         return E_FAIL;
     }
     const std::uint64_t declared = std::uint64_t{LoadLe32(standard.data() + kOffSizeWords)} * 2;
@@ -644,7 +659,8 @@ StatusCode PlayMetafile(std::span<const std::uint8_t> bytes, Picture& picture)
             break;
         }
         const std::size_t recordBytes = std::size_t{words} * 2;
-        if (!player.Record(function, Params(body.subspan(pos + kRecordHeader, recordBytes - kRecordHeader)))) {
+        if (!player.Record(
+                function, Params(body.subspan(pos + kRecordHeader, recordBytes - kRecordHeader)))) {
             out.damaged = true;
             break;
         }

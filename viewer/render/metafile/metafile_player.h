@@ -21,7 +21,7 @@ struct MetafileLayout {
     std::size_t size = 0;         // bytes of the standard metafile from headerOffset
     std::uint16_t objects = 0;    // mtNoObjects
     bool placeable = false;
-    RectD placeableBox;           // in logical units
+    RectD placeableBox; // in logical units
     std::uint16_t unitsPerInch = 0;
 };
 

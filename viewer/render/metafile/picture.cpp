@@ -20,6 +20,9 @@ void Path::CubicTo(PointD c1, PointD c2, PointD p)
     points.insert(points.end(), {c1, c2, p});
 }
 
-void Path::Close() { ops.push_back(PathOp::Close); }
+void Path::Close()
+{
+    ops.push_back(PathOp::Close);
+}
 
 } // namespace viewer::render::metafile

@@ -65,7 +65,15 @@ struct Stroke {
 };
 
 struct Fill {
-    enum class Hatch : std::uint8_t { None, Horizontal, Vertical, ForwardDiagonal, BackwardDiagonal, Cross, DiagonalCross };
+    enum class Hatch : std::uint8_t {
+        None,
+        Horizontal,
+        Vertical,
+        ForwardDiagonal,
+        BackwardDiagonal,
+        Cross,
+        DiagonalCross
+    };
     std::uint32_t colour = 0;
     Hatch hatch = Hatch::None;               // None: solid
     std::optional<std::uint32_t> background; // behind hatch lines when the mode is opaque

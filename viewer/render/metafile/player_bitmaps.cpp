@@ -89,64 +89,84 @@ bool SamePlace(const RectD& a, const RectD& b)
 
 } // namespace
 
+// The rectangles of the bitmap records, stored height, width, y, x from word `at`.
+void ReadSource(BlitRecord& b, const Params& p, std::size_t at)
+{
+    b.srcHeight = p.S16(at);
+    b.srcWidth = p.S16(at + 1);
+    b.srcY = p.S16(at + 2);
+    b.srcX = p.S16(at + 3);
+}
+
+void ReadTarget(BlitRecord& b, const Params& p, std::size_t at)
+{
+    b.height = p.S16(at);
+    b.width = p.S16(at + 1);
+    b.y = p.S16(at + 2);
+    b.x = p.S16(at + 3);
+}
+
 bool Player::BitmapRecord(std::uint16_t function, const Params& params)
 {
-    Blit b;
+    // Each starts with its RasterOperation (two words).
+    BlitRecord b;
+    if (params.Words() >= 2) {
+        b.rop = params.U32(0);
+    }
     switch (function) {
     case META_PATBLT:
-        // RasterOperation, Height, Width, YLeft, XLeft.
+        // Height, Width, YLeft, XLeft.
         if (params.Words() < 6) {
             return false;
         }
-        b = {params.U32(0), {}, bitmap::DibColourUse::Rgb, 0, 0, 0, 0, false,
-             params.S16(5), params.S16(4), params.S16(3), params.S16(2)};
+        ReadTarget(b, params, 2);
         break;
     case META_STRETCHDIB:
-        // RasterOperation, ColorUsage, SrcHeight, SrcWidth, YSrc, XSrc, DestHeight,
-        // DestWidth, YDest, XDest, DIB.
+        // ColorUsage, the source and target rectangles, the DIB.
         if (params.Words() < 11) {
             return false;
         }
-        b = {params.U32(0), params.From(22),
-             params.U16(2) == DIB_PAL_COLORS ? bitmap::DibColourUse::PaletteIndices : bitmap::DibColourUse::Rgb,
-             params.S16(6), params.S16(5), params.S16(4), params.S16(3), true,
-             params.S16(10), params.S16(9), params.S16(8), params.S16(7)};
+        b.use = params.U16(2) == DIB_PAL_COLORS ? bitmap::DibColourUse::PaletteIndices
+                                                : bitmap::DibColourUse::Rgb;
+        ReadSource(b, params, 3);
+        b.srcFromBottom = true;
+        ReadTarget(b, params, 7);
+        b.dib = params.From(22);
         break;
     case META_DIBSTRETCHBLT:
-        // RasterOperation, SrcHeight, SrcWidth, YSrc, XSrc, DestHeight, DestWidth, YDest,
-        // XDest, DIB; without a bitmap a reserved word follows XSrc and no DIB comes.
+        // The source and target rectangles and the DIB; without a bitmap a reserved word
+        // lies between the rectangles and no DIB comes.
         if (params.Words() < 11) {
             return false;
         }
+        ReadSource(b, params, 2);
         if (params.Words() == 11) {
-            b = {params.U32(0), {}, bitmap::DibColourUse::Rgb, 0, 0, 0, 0, false,
-                 params.S16(10), params.S16(9), params.S16(8), params.S16(7)};
+            ReadTarget(b, params, 7);
         } else {
-            b = {params.U32(0), params.From(20), bitmap::DibColourUse::Rgb,
-                 params.S16(5), params.S16(4), params.S16(3), params.S16(2), false,
-                 params.S16(9), params.S16(8), params.S16(7), params.S16(6)};
+            ReadTarget(b, params, 6);
+            b.dib = params.From(20);
         }
         break;
     default:
-        // DIBBitBlt: RasterOperation, YSrc, XSrc, Height, Width, YDest, XDest, DIB; without
-        // a bitmap a reserved word follows XSrc.
+        // DIBBitBlt: YSrc, XSrc, then the target (its size is the source's) and the DIB;
+        // without a bitmap a reserved word follows XSrc and no DIB comes.
         if (params.Words() < 9) {
             return false;
         }
-        if (params.Words() == 9) {
-            b = {params.U32(0), {}, bitmap::DibColourUse::Rgb, 0, 0, 0, 0, false,
-                 params.S16(8), params.S16(7), params.S16(6), params.S16(5)};
-        } else {
-            b = {params.U32(0), params.From(16), bitmap::DibColourUse::Rgb,
-                 params.S16(3), params.S16(2), params.S16(5), params.S16(4), false,
-                 params.S16(7), params.S16(6), params.S16(5), params.S16(4)};
+        b.srcY = params.S16(2);
+        b.srcX = params.S16(3);
+        ReadTarget(b, params, params.Words() == 9 ? 5 : 4);
+        b.srcWidth = b.width;
+        b.srcHeight = b.height;
+        if (params.Words() > 9) {
+            b.dib = params.From(16);
         }
         break;
     }
     return DoBlit(b);
 }
 
-bool Player::DoBlit(const Blit& b)
+bool Player::DoBlit(const BlitRecord& b)
 {
     const Mapping m = m_state.CurrentMapping();
     const PointD p0 = m.Map(b.x, b.y);
@@ -159,7 +179,8 @@ bool Player::DoBlit(const Blit& b)
             return true;
         }
         if (b.rop == BLACKNESS || b.rop == WHITENESS) {
-            FillRect(target, Fill{b.rop == BLACKNESS ? 0u : 0xFFFFFFu, Fill::Hatch::None, std::nullopt});
+            FillRect(target,
+                     Fill{b.rop == BLACKNESS ? 0u : 0xFFFFFFu, Fill::Hatch::None, std::nullopt});
         } else if (b.rop == PATCOPY) {
             if (const auto fill = CurrentFill()) {
                 FillRect(target, *fill);
@@ -169,13 +190,15 @@ bool Player::DoBlit(const Blit& b)
     }
 
     const std::span<const std::uint32_t> palette =
-        m_state.palette ? std::span<const std::uint32_t>(*m_state.palette) : std::span<const std::uint32_t>{};
+        m_state.palette ? std::span<const std::uint32_t>(*m_state.palette)
+                        : std::span<const std::uint32_t>{};
     bitmap::DibInfo info;
     const platform::StatusCode read = bitmap::ReadDibInfo(b.dib, b.use, palette, info);
     if (read < 0) {
         return read != platform::E_FAIL; // too large or not a format we draw: left out
     }
-    const std::uint64_t pixels = std::uint64_t{static_cast<std::uint32_t>(info.width)} * info.AbsHeight();
+    const std::uint64_t pixels =
+        std::uint64_t{static_cast<std::uint32_t>(info.width)} * info.AbsHeight();
     if (pixels > kMaxPicturePixels - m_pixels) {
         m_stopped = true;
         return true;
@@ -189,9 +212,11 @@ bool Player::DoBlit(const Blit& b)
     // StretchDIBits counts the source rows of a bottom-up bitmap from its bottom; the blit
     // records read the bitmap as a device context does, from the top.
     const bool fromBottom = b.srcFromBottom && info.height > 0;
-    const std::int64_t top = fromBottom ? std::int64_t(decoded.height) - b.srcY - b.srcHeight : b.srcY;
+    const std::int64_t top =
+        fromBottom ? std::int64_t(decoded.height) - b.srcY - b.srcHeight : b.srcY;
     const Span xs = Cut(b.srcX, b.srcWidth, decoded.width);
-    const Span ys = fromBottom ? Cut(top, b.srcHeight, decoded.height) : Cut(b.srcY, b.srcHeight, decoded.height);
+    const Span ys = fromBottom ? Cut(top, b.srcHeight, decoded.height)
+                               : Cut(b.srcY, b.srcHeight, decoded.height);
     if (xs.count == 0 || ys.count == 0 || target.Empty()) {
         return true;
     }
@@ -207,14 +232,16 @@ bool Player::DoBlit(const Blit& b)
         const std::uint32_t sy = ys.first + (mirrorY ? ys.count - 1 - y : y);
         for (std::uint32_t x = 0; x < xs.count; ++x) {
             const std::uint32_t sx = xs.first + (mirrorX ? xs.count - 1 - x : x);
-            image->pixels[std::size_t{y} * xs.count + x] = Apply(mode, decoded.pixels[std::size_t{sy} * decoded.width + sx]);
+            image->pixels[std::size_t{y} * xs.count + x] =
+                Apply(mode, decoded.pixels[std::size_t{sy} * decoded.width + sx]);
         }
     }
 
     // An icon is drawn as an AND mask and then an XOR image on the same place: together
     // they make one picture whose mask's white is transparent where the image is black.
     if (mode == BlitMode::Xor && m_pendingMask && SamePlace(m_pendingMask->target, target) &&
-        m_pendingMask->image->width == image->width && m_pendingMask->image->height == image->height) {
+        m_pendingMask->image->width == image->width &&
+        m_pendingMask->image->height == image->height) {
         const auto& mask = m_pendingMask->image->pixels;
         for (std::size_t i = 0; i < image->pixels.size(); ++i) {
             if ((mask[i] & kOpaque) != 0) {

@@ -59,7 +59,8 @@ using PaletteColours = std::shared_ptr<const std::vector<std::uint32_t>>;
 
 struct OtherObject {}; // regions and bitmaps: they take a slot, nothing draws with them
 
-using GdiObject = std::variant<std::monostate, PenSpec, BrushSpec, FontSpec, PaletteColours, OtherObject>;
+using GdiObject =
+    std::variant<std::monostate, PenSpec, BrushSpec, FontSpec, PaletteColours, OtherObject>;
 
 // Logical to picture units: p' = p * scale + offset on each axis.
 struct Mapping {
@@ -95,6 +96,18 @@ struct DcState {
     ClipRects clip;
 
     Mapping CurrentMapping() const;
+};
+
+// What a bitmap record asks for, in logical units; the source rectangle in the bitmap's
+// pixels.
+struct BlitRecord {
+    std::uint32_t rop = 0;
+    std::span<const std::uint8_t> dib; // empty: no bitmap
+    bitmap::DibColourUse use = bitmap::DibColourUse::Rgb;
+    std::int16_t srcX = 0, srcY = 0, srcWidth = 0, srcHeight = 0;
+    // StretchDIBits counts the source rows of a bottom-up bitmap from its bottom.
+    bool srcFromBottom = false;
+    std::int16_t x = 0, y = 0, width = 0, height = 0;
 };
 
 class Player {
@@ -133,15 +146,8 @@ private:
 
     // ---- bitmaps (player_bitmaps.cpp)
     bool BitmapRecord(std::uint16_t function, const Params& params);
-    struct Blit {
-        std::uint32_t rop = 0;
-        std::span<const std::uint8_t> dib; // empty: no bitmap
-        bitmap::DibColourUse use = bitmap::DibColourUse::Rgb;
-        std::int16_t srcX = 0, srcY = 0, srcWidth = 0, srcHeight = 0;
-        bool srcFromBottom = false; // StretchDIBits counts source rows from a bottom-up DIB's bottom
-        std::int16_t x = 0, y = 0, width = 0, height = 0;
-    };
-    bool DoBlit(const Blit& blit);
+
+    bool DoBlit(const BlitRecord& blit);
     void FlushPendingMask();
 
     // ---- output

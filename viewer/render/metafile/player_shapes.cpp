@@ -14,10 +14,12 @@ constexpr double kPi = std::numbers::pi;
 
 // An elliptic arc from `start` through `sweep` radians, counter-clockwise on screen for a
 // positive sweep, as cubic Béziers of at most a quarter turn each.
-void AppendArc(Path& path, PointD centre, double rx, double ry, double start, double sweep, bool move)
+void AppendArc(Path& path, PointD centre, double rx, double ry, double start, double sweep,
+               bool move)
 {
     auto at = [&](double u, double v) { return PointD{centre.x + rx * u, centre.y - ry * v}; };
-    const int segments = std::max(1, static_cast<int>(std::ceil(std::fabs(sweep) / (kPi / 2) - 1e-9)));
+    const int segments =
+        std::max(1, static_cast<int>(std::ceil(std::fabs(sweep) / (kPi / 2) - 1e-9)));
     const double step = sweep / segments;
     const double k = 4.0 / 3.0 * std::tan(step / 4);
     const PointD first = at(std::cos(start), std::sin(start));
@@ -92,8 +94,9 @@ std::optional<Stroke> Player::CurrentStroke() const
     Stroke stroke;
     stroke.colour = m_state.rop2 == R2_BLACK ? 0 : m_state.rop2 == R2_WHITE ? 0xFFFFFF : pen.colour;
     stroke.width = std::fabs(pen.width * m_state.CurrentMapping().sx);
-    static constexpr Stroke::Dash kDashes[] = {Stroke::Dash::Solid, Stroke::Dash::Dash, Stroke::Dash::Dot,
-                                               Stroke::Dash::DashDot, Stroke::Dash::DashDotDot};
+    static constexpr Stroke::Dash kDashes[] = {Stroke::Dash::Solid, Stroke::Dash::Dash,
+                                               Stroke::Dash::Dot, Stroke::Dash::DashDot,
+                                               Stroke::Dash::DashDotDot};
     // Pens wider than one unit draw their dashed styles solid, as the device does.
     stroke.dash = style < 5 && pen.width <= 1 ? kDashes[style] : Stroke::Dash::Solid;
     return stroke;
@@ -147,8 +150,9 @@ void Player::AddLine(PointD from, PointD to)
         Step& step = m_picture.steps[*m_openLine];
         auto& shape = std::get<ShapeStep>(step.what);
         // The clip index a new step would get; a region not yet emitted matches nothing.
-        const bool sameClip = m_state.clip ? m_state.clip == m_emittedClip && step.clip == m_emittedClipIndex
-                                           : step.clip == -1;
+        const bool sameClip = m_state.clip
+                                  ? m_state.clip == m_emittedClip && step.clip == m_emittedClipIndex
+                                  : step.clip == -1;
         if (shape.stroke == stroke && sameClip && shape.path.points.back() == from) {
             shape.path.LineTo(to);
             const double half = std::max(stroke->width, 1.0) / 2;
@@ -235,7 +239,10 @@ bool Player::ShapeRecord(std::uint16_t function, const Params& params)
     }
 
     // The rest end in the bounding box: Bottom, Right, Top, Left, after any other fields.
-    const std::size_t extra = function == META_ROUNDRECT ? 2 : (function == META_ARC || function == META_PIE || function == META_CHORD) ? 4 : 0;
+    const std::size_t extra =
+        function == META_ROUNDRECT                                                 ? 2
+        : (function == META_ARC || function == META_PIE || function == META_CHORD) ? 4
+                                                                                   : 0;
     if (params.Words() < extra + 4) {
         return false;
     }

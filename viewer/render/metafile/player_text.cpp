@@ -79,8 +79,8 @@ bool Player::TextRecord(std::uint16_t function, const Params& params)
         if (params.Words() < 3 + stringWords) {
             return false;
         }
-        AddText(params.S16(2 + stringWords), params.S16(1 + stringWords), params.From(2).first(count), {}, 0,
-                std::nullopt);
+        AddText(params.S16(2 + stringWords), params.S16(1 + stringWords),
+                params.From(2).first(count), {}, 0, std::nullopt);
         return true;
     }
     // Y, X, StringLength, fwOpts, a rectangle when clipped or opaque (left, top, right,
@@ -98,7 +98,8 @@ bool Player::TextRecord(std::uint16_t function, const Params& params)
             return false;
         }
         const Mapping m = m_state.CurrentMapping();
-        rect = RectFromCorners(m.Map(params.S16(4), params.S16(5)), m.Map(params.S16(6), params.S16(7)));
+        rect = RectFromCorners(m.Map(params.S16(4), params.S16(5)),
+                               m.Map(params.S16(6), params.S16(7)));
         offset = 16;
     }
     if (count > params.Bytes() - offset) {
@@ -137,11 +138,14 @@ void Player::AddText(double x, double y, std::span<const std::uint8_t> bytes,
     }
     const FontSpec& spec = m_state.font;
     const std::uint32_t codePage = CodePageOfCharset(spec.charset);
-    const double em = spec.height < 0 ? -double(spec.height) : spec.height > 0 ? spec.height * kEmPerCellHeight : kDefaultEm;
+    const double em = spec.height < 0   ? -double(spec.height)
+                      : spec.height > 0 ? spec.height * kEmPerCellHeight
+                                        : kDefaultEm;
 
     TextStep t;
     t.origin = m.Map(x, y);
-    t.text = platform::DecodeCodePage(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), codePage);
+    t.text = platform::DecodeCodePage(
+        std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), codePage);
     t.font.face = platform::DecodeCodePage(spec.face, codePage);
     t.font.size = em * std::fabs(m.sy);
     t.font.weight = spec.weight > 0 ? spec.weight : 400;
@@ -154,7 +158,7 @@ void Player::AddText(double x, double y, std::span<const std::uint8_t> bytes,
         t.background = m_state.bkColour;
     }
     const std::uint16_t horizontal = m_state.textAlign & TA_CENTER;
-    t.anchor = horizontal == TA_CENTER ? TextStep::Anchor::Middle
+    t.anchor = horizontal == TA_CENTER  ? TextStep::Anchor::Middle
                : horizontal == TA_RIGHT ? TextStep::Anchor::End
                                         : TextStep::Anchor::Start;
     const std::uint16_t vertical = m_state.textAlign & TA_BASELINE;

@@ -67,7 +67,8 @@ std::string Escape(std::string_view utf8)
         default:
             if (c < 0x20 && c != '\t' && c != '\n' && c != '\r') {
                 out += "\xEF\xBF\xBD";
-            } else if (c == 0xEF && utf8.size() - i >= 3 && static_cast<unsigned char>(utf8[i + 1]) == 0xBF &&
+            } else if (c == 0xEF && utf8.size() - i >= 3 &&
+                       static_cast<unsigned char>(utf8[i + 1]) == 0xBF &&
                        (static_cast<unsigned char>(utf8[i + 2]) & 0xFE) == 0xBE) {
                 // U+FFFE and U+FFFF
                 out += "\xEF\xBF\xBD";
@@ -82,12 +83,14 @@ std::string Escape(std::string_view utf8)
 
 std::string Base64(const std::vector<std::uint8_t>& bytes)
 {
-    static constexpr char kDigits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    static constexpr char kDigits[] =
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
     std::string out;
     out.reserve((bytes.size() + 2) / 3 * 4);
     for (std::size_t i = 0; i < bytes.size(); i += 3) {
         const std::size_t left = bytes.size() - i;
-        const std::uint32_t chunk = std::uint32_t{bytes[i]} << 16 | (left > 1 ? std::uint32_t{bytes[i + 1]} << 8 : 0) |
+        const std::uint32_t chunk = std::uint32_t{bytes[i]} << 16 |
+                                    (left > 1 ? std::uint32_t{bytes[i + 1]} << 8 : 0) |
                                     (left > 2 ? bytes[i + 2] : 0);
         out += kDigits[(chunk >> 18) & 63];
         out += kDigits[(chunk >> 12) & 63];
@@ -111,7 +114,8 @@ std::string PathData(const Path& path)
             d += 'L' + point(path.points[p++]);
             break;
         case PathOp::Cubic:
-            d += 'C' + point(path.points[p]) + ' ' + point(path.points[p + 1]) + ' ' + point(path.points[p + 2]);
+            d += 'C' + point(path.points[p]) + ' ' + point(path.points[p + 1]) + ' ' +
+                 point(path.points[p + 2]);
             p += 3;
             break;
         case PathOp::Close:
@@ -127,7 +131,8 @@ std::string FontFamily(const std::string& face)
 {
     std::string clean;
     for (char c : face) {
-        if (static_cast<unsigned char>(c) >= 0x20 && std::string_view("'\";,\\<>&").find(c) == std::string_view::npos) {
+        if (static_cast<unsigned char>(c) >= 0x20 &&
+            std::string_view("'\";,\\<>&").find(c) == std::string_view::npos) {
             clean += c;
         }
     }
@@ -136,7 +141,10 @@ std::string FontFamily(const std::string& face)
 
 class SvgWriter {
 public:
-    SvgWriter(const Picture& picture, double unitsPerPixel) : m_picture(picture), m_unit(unitsPerPixel) {}
+    SvgWriter(const Picture& picture, double unitsPerPixel)
+        : m_picture(picture), m_unit(unitsPerPixel)
+    {
+    }
 
     std::string Body()
     {
@@ -147,7 +155,8 @@ public:
                 continue;
             }
             if (step.clip >= 0 && std::size_t(step.clip) < m_picture.clips.size()) {
-                body += "<g clip-path=\"url(#clip" + std::to_string(step.clip) + ")\">" + element + "</g>\n";
+                body += "<g clip-path=\"url(#clip" + std::to_string(step.clip) + ")\">" + element +
+                        "</g>\n";
             } else {
                 body += element + '\n';
             }
@@ -172,8 +181,8 @@ public:
 private:
     static std::string Rect(const RectD& r)
     {
-        return "<rect x=\"" + Num(r.left) + "\" y=\"" + Num(r.top) + "\" width=\"" + Num(r.Width()) +
-               "\" height=\"" + Num(r.Height()) + "\"/>";
+        return "<rect x=\"" + Num(r.left) + "\" y=\"" + Num(r.top) + "\" width=\"" +
+               Num(r.Width()) + "\" height=\"" + Num(r.Height()) + "\"/>";
     }
 
     std::string HatchPattern(const Fill& fill)
@@ -183,7 +192,8 @@ private:
         auto [it, added] = m_hatches.emplace(key, "hatch" + std::to_string(m_hatches.size()));
         if (added) {
             const std::string s = Num(kHatchPixels * m_unit);
-            const std::string stroke = "\" stroke=\"" + Colour(fill.colour) + "\" stroke-width=\"" + Num(m_unit) + "\"/>";
+            const std::string stroke =
+                "\" stroke=\"" + Colour(fill.colour) + "\" stroke-width=\"" + Num(m_unit) + "\"/>";
             std::string lines;
             auto line = [&](const char* d) { lines += std::string("<path d=\"") + d + stroke; };
             const std::string h = "M0 " + Num(kHatchPixels * m_unit / 2) + "H" + s;
@@ -210,10 +220,11 @@ private:
                 line((f + b).c_str());
                 break;
             }
-            m_extraDefs += "<pattern id=\"" + it->second + "\" patternUnits=\"userSpaceOnUse\" width=\"" + s +
-                           "\" height=\"" + s + "\">" +
-                           (fill.background ? "<rect width=\"" + s + "\" height=\"" + s + "\" fill=\"" +
-                                                  Colour(*fill.background) + "\"/>"
+            m_extraDefs += "<pattern id=\"" + it->second +
+                           "\" patternUnits=\"userSpaceOnUse\" width=\"" + s + "\" height=\"" + s +
+                           "\">" +
+                           (fill.background ? "<rect width=\"" + s + "\" height=\"" + s +
+                                                  "\" fill=\"" + Colour(*fill.background) + "\"/>"
                                             : std::string{}) +
                            lines + "</pattern>\n";
         }
@@ -242,11 +253,8 @@ private:
             e += " stroke=\"" + Colour(shape.stroke->colour) + "\" stroke-width=\"" + Num(width) +
                  "\" stroke-linecap=\"round\" stroke-linejoin=\"round\"";
             // The dash patterns of a device's cosmetic pens, in line widths.
-            static constexpr std::array<std::array<double, 6>, 5> kDashes{{{0},
-                                                                          {18, 6},
-                                                                          {3, 3},
-                                                                          {9, 6, 3, 6},
-                                                                          {9, 3, 3, 3, 3, 3}}};
+            static constexpr std::array<std::array<double, 6>, 5> kDashes{
+                {{0}, {18, 6}, {3, 3}, {9, 6, 3, 6}, {9, 3, 3, 3, 3, 3}}};
             const auto& dash = kDashes[static_cast<std::size_t>(shape.stroke->dash)];
             if (dash[0] > 0) {
                 std::string list;
@@ -270,8 +278,8 @@ private:
         const double dy = text.baseline == TextStep::Baseline::Top      ? kAscent * size
                           : text.baseline == TextStep::Baseline::Bottom ? -kDescent * size
                                                                         : 0;
-        std::string e = "<text xml:space=\"preserve\" transform=\"translate(" + Num(text.origin.x) + " " +
-                        Num(text.origin.y) + ")";
+        std::string e = "<text xml:space=\"preserve\" transform=\"translate(" + Num(text.origin.x) +
+                        " " + Num(text.origin.y) + ")";
         if (text.font.angle != 0) {
             e += " rotate(" + Num(-text.font.angle) + ")";
         }
@@ -283,10 +291,11 @@ private:
                 e += (i ? " " : "") + Num(text.offsets[i]);
             }
         }
-        e += "\" y=\"" + Num(dy) + "\" font-family=\"" + Escape(FontFamily(text.font.face)) + "\" font-size=\"" +
-             Num(size) + "\"";
+        e += "\" y=\"" + Num(dy) + "\" font-family=\"" + Escape(FontFamily(text.font.face)) +
+             "\" font-size=\"" + Num(size) + "\"";
         if (text.font.weight != 400) {
-            e += " font-weight=\"" + std::to_string(std::clamp(text.font.weight / 100 * 100, 100, 900)) + "\"";
+            e += " font-weight=\"" +
+                 std::to_string(std::clamp(text.font.weight / 100 * 100, 100, 900)) + "\"";
         }
         if (text.font.italic) {
             e += " font-style=\"italic\"";
@@ -297,7 +306,8 @@ private:
                  (text.font.strikeOut ? "line-through" : "") + "\"";
         }
         if (text.anchor != TextStep::Anchor::Start) {
-            e += text.anchor == TextStep::Anchor::Middle ? " text-anchor=\"middle\"" : " text-anchor=\"end\"";
+            e += text.anchor == TextStep::Anchor::Middle ? " text-anchor=\"middle\""
+                                                         : " text-anchor=\"end\"";
         }
         e += " fill=\"" + Colour(text.colour) + "\">" + Escape(text.text) + "</text>";
         if (text.clip) {
@@ -314,9 +324,10 @@ private:
         if (!image.image || image.image->Empty() || bitmap::EncodePng(*image.image, png) < 0) {
             return {};
         }
-        return "<image x=\"" + Num(image.target.left) + "\" y=\"" + Num(image.target.top) + "\" width=\"" +
-               Num(image.target.Width()) + "\" height=\"" + Num(image.target.Height()) +
-               "\" preserveAspectRatio=\"none\"" + (image.smooth ? "" : " image-rendering=\"optimizeSpeed\"") +
+        return "<image x=\"" + Num(image.target.left) + "\" y=\"" + Num(image.target.top) +
+               "\" width=\"" + Num(image.target.Width()) + "\" height=\"" +
+               Num(image.target.Height()) + "\" preserveAspectRatio=\"none\"" +
+               (image.smooth ? "" : " image-rendering=\"optimizeSpeed\"") +
                " xlink:href=\"data:image/png;base64," + Base64(png) + "\"/>";
     }
 
@@ -333,18 +344,21 @@ std::string WriteSvg(const Picture& picture, SvgSize size)
 {
     RectD view = picture.bounds;
     if (view.Empty()) {
-        view = {view.left, view.top, view.left + std::max(view.Width(), 1.0), view.top + std::max(view.Height(), 1.0)};
+        view = {view.left, view.top, view.left + std::max(view.Width(), 1.0),
+                view.top + std::max(view.Height(), 1.0)};
     }
     if (!(size.width > 0 && size.height > 0)) {
         const double perInch = picture.unitsPerInch > 0 ? picture.unitsPerInch : 96;
-        size = {std::max(1.0, view.Width() * 96 / perInch), std::max(1.0, view.Height() * 96 / perInch)};
+        size = {std::max(1.0, view.Width() * 96 / perInch),
+                std::max(1.0, view.Height() * 96 / perInch)};
     }
     SvgWriter writer(picture, view.Width() / size.width);
     const std::string body = writer.Body();
     return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-           "<svg xmlns=\"http://www.w3.org/2000/svg\" xmlns:xlink=\"http://www.w3.org/1999/xlink\" width=\"" +
-           Num(size.width) + "\" height=\"" + Num(size.height) + "\" viewBox=\"" + Num(view.left) + " " +
-           Num(view.top) + " " + Num(view.Width()) + " " + Num(view.Height()) +
+           "<svg xmlns=\"http://www.w3.org/2000/svg\" xmlns:xlink=\"http://www.w3.org/1999/xlink\" "
+           "width=\"" +
+           Num(size.width) + "\" height=\"" + Num(size.height) + "\" viewBox=\"" + Num(view.left) +
+           " " + Num(view.top) + " " + Num(view.Width()) + " " + Num(view.Height()) +
            "\" preserveAspectRatio=\"none\">\n" + writer.Defs() + body + "</svg>\n";
 }
 

@@ -9,7 +9,7 @@
 namespace viewer::render::metafile {
 
 struct SvgSize {
-    double width = 0;  // pixels; 0 with height 0: the picture's natural size
+    double width = 0; // pixels; 0 with height 0: the picture's natural size
     double height = 0;
 };
 

@@ -31,30 +31,33 @@ int Add(int a, int b)
 
 } // namespace
 
-void EmbeddedItemSite::OnShowWindow(bool shown)
+void CEmbeddedItemSite::OnShowWindow(bool shown)
 {
     if (m_owner) {
         (void)m_owner->SetShownState(shown);
     }
 }
 
-void EmbeddedItemSite::OnViewChange(std::uint32_t aspect)
+void CEmbeddedItemSite::OnViewChange(std::uint32_t aspect)
 {
     if (m_owner && m_owner->Owner() && aspect == m_owner->DrawAspect()) {
         m_owner->Owner()->Invalidate();
     }
 }
 
-void EmbeddedItemSite::OnClose()
+void CEmbeddedItemSite::OnClose()
 {
     if (m_owner) {
         (void)m_owner->SetShownState(false);
     }
 }
 
-EmbeddedItem::~EmbeddedItem() { CloseObject(); }
+CEmbeddedItem::~CEmbeddedItem()
+{
+    CloseObject();
+}
 
-StatusCode EmbeddedItem::LoadFromFile(EmbeddedItemHost* owner, const std::string& path)
+StatusCode CEmbeddedItem::LoadFromFile(EmbeddedItemHost* owner, const std::string& path)
 {
     if (path.empty()) {
         return E_FAIL;
@@ -62,7 +65,7 @@ StatusCode EmbeddedItem::LoadFromFile(EmbeddedItemHost* owner, const std::string
     if (m_state != kEmpty) {
         return E_UNEXPECTED;
     }
-    m_site = std::make_unique<EmbeddedItemSite>(this);
+    m_site = std::make_unique<CEmbeddedItemSite>(this);
     if (const StatusCode status = OleObject::OpenFile(path, m_object); status < 0) {
         CloseObject();
         return status;
@@ -79,7 +82,7 @@ StatusCode EmbeddedItem::LoadFromFile(EmbeddedItemHost* owner, const std::string
     return S_OK;
 }
 
-void EmbeddedItem::CloseObject()
+void CEmbeddedItem::CloseObject()
 {
     if (m_site && m_state != kEmpty) {
         m_site->OnClose();
@@ -94,7 +97,7 @@ void EmbeddedItem::CloseObject()
     m_drawAspect = DVASPECT_CONTENT;
 }
 
-StatusCode EmbeddedItem::GetObjectExtent(int dpiX, int dpiY, PixelRect* rect) const
+StatusCode CEmbeddedItem::GetObjectExtent(int dpiX, int dpiY, PixelRect* rect) const
 {
     if (!rect) {
         return E_INVALIDARG;
@@ -113,7 +116,8 @@ StatusCode EmbeddedItem::GetObjectExtent(int dpiX, int dpiY, PixelRect* rect) co
     return S_OK;
 }
 
-StatusCode EmbeddedItem::DrawObject(int dpiX, int dpiY, const PixelRect* client, DrawPlan& plan) const
+StatusCode CEmbeddedItem::DrawObject(int dpiX, int dpiY, const PixelRect* client,
+                                     DrawPlan& plan) const
 {
     if (!client) {
         return E_INVALIDARG;
@@ -138,7 +142,7 @@ StatusCode EmbeddedItem::DrawObject(int dpiX, int dpiY, const PixelRect* client,
 
 // The desktop's launcher gives no way to follow the program it starts, so an item handed
 // over stays in state 3 until it is closed, and activating it again does nothing.
-StatusCode EmbeddedItem::ActivateObject()
+StatusCode CEmbeddedItem::ActivateObject()
 {
     if (m_state == kEmpty) {
         return E_UNEXPECTED;
@@ -156,9 +160,12 @@ StatusCode EmbeddedItem::ActivateObject()
     return S_OK;
 }
 
-StatusCode EmbeddedItem::SaveToStorage() { return m_state == kEmpty ? E_UNEXPECTED : E_NOTIMPL; }
+StatusCode CEmbeddedItem::SaveToStorage()
+{
+    return m_state == kEmpty ? E_UNEXPECTED : E_NOTIMPL;
+}
 
-StatusCode EmbeddedItem::SetShownState(bool shown)
+StatusCode CEmbeddedItem::SetShownState(bool shown)
 {
     if (m_state == kEmpty) {
         return E_UNEXPECTED;
@@ -171,13 +178,14 @@ StatusCode EmbeddedItem::SetShownState(bool shown)
     return S_OK;
 }
 
-bool DoubleClickOpens(const EmbeddedItem& item, int x, int y, int dpiX, int dpiY)
+bool DoubleClickOpens(const CEmbeddedItem& item, int x, int y, int dpiX, int dpiY)
 {
     PixelRect extent;
-    return item.GetObjectExtent(dpiX, dpiY, &extent) >= 0 && x <= extent.right && y <= extent.bottom;
+    return item.GetObjectExtent(dpiX, dpiY, &extent) >= 0 && x <= extent.right &&
+           y <= extent.bottom;
 }
 
-StatusCode OpenEmbeddedObject(EmbeddedItem& item, OpenQuestion& question)
+StatusCode OpenEmbeddedObject(CEmbeddedItem& item, OpenQuestion& question)
 {
     if (!question.ConfirmOpen()) {
         return S_FALSE;

@@ -36,21 +36,21 @@ struct DrawPlan {
     const metafile::Picture* picture = nullptr; // null: nothing to draw
 };
 
-class EmbeddedItem;
+class CEmbeddedItem;
 
 // The object's calls back to its container, as far as the stand-in makes them.
-class EmbeddedItemSite {
+class CEmbeddedItemSite {
 public:
-    explicit EmbeddedItemSite(EmbeddedItem* owner) : m_owner(owner) {}
+    explicit CEmbeddedItemSite(CEmbeddedItem* owner) : m_owner(owner) {}
     void OnShowWindow(bool shown);
     void OnViewChange(std::uint32_t aspect);
     void OnClose();
 
 private:
-    EmbeddedItem* m_owner;
+    CEmbeddedItem* m_owner;
 };
 
-class EmbeddedItem {
+class CEmbeddedItem {
 public:
     enum State : std::uint32_t {
         kEmpty = 0,
@@ -59,10 +59,10 @@ public:
         kShown = 3,  // handed to its application
     };
 
-    EmbeddedItem() = default;
-    ~EmbeddedItem();
-    EmbeddedItem(const EmbeddedItem&) = delete;
-    EmbeddedItem& operator=(const EmbeddedItem&) = delete;
+    CEmbeddedItem() = default;
+    ~CEmbeddedItem();
+    CEmbeddedItem(const CEmbeddedItem&) = delete;
+    CEmbeddedItem& operator=(const CEmbeddedItem&) = delete;
 
     // E_FAIL without a path, E_UNEXPECTED unless empty; any failing step closes the item
     // and returns its status.
@@ -74,7 +74,8 @@ public:
     // E_UNEXPECTED when empty, OLE_E_BLANK when the object has no picture.
     [[nodiscard]] StatusCode GetObjectExtent(int dpiX, int dpiY, PixelRect* rect) const;
     // The plan for painting into `client`; no picture when the extent is empty.
-    [[nodiscard]] StatusCode DrawObject(int dpiX, int dpiY, const PixelRect* client, DrawPlan& plan) const;
+    [[nodiscard]] StatusCode DrawObject(int dpiX, int dpiY, const PixelRect* client,
+                                        DrawPlan& plan) const;
     // Hands the content to the desktop once; in state 3 it does nothing more.
     [[nodiscard]] StatusCode ActivateObject();
     // The object is shown read-only: nothing is ever written back (E_NOTIMPL).
@@ -92,7 +93,7 @@ private:
     EmbeddedItemHost* m_owner = nullptr;
     std::uint32_t m_state = kEmpty;
     std::uint32_t m_drawAspect = DVASPECT_CONTENT;
-    std::unique_ptr<EmbeddedItemSite> m_site;
+    std::unique_ptr<CEmbeddedItemSite> m_site;
     std::unique_ptr<OleObject> m_object;
     std::optional<metafile::Picture> m_picture;
     StatusCode m_pictureStatus = OLE_E_BLANK;
@@ -109,9 +110,9 @@ public:
 
 // A left double-click at client point (x, y) opens the object when the extent measured
 // from (0, 0) is known and holds the point.
-bool DoubleClickOpens(const EmbeddedItem& item, int x, int y, int dpiX, int dpiY);
+bool DoubleClickOpens(const CEmbeddedItem& item, int x, int y, int dpiX, int dpiY);
 
 // Asks, then activates. S_FALSE when the person declines (the object is left as it was).
-[[nodiscard]] StatusCode OpenEmbeddedObject(EmbeddedItem& item, OpenQuestion& question);
+[[nodiscard]] StatusCode OpenEmbeddedObject(CEmbeddedItem& item, OpenQuestion& question);
 
 } // namespace viewer::render::ole

@@ -38,7 +38,8 @@ public:
     unsigned Count() const { return m_count; }
 
 private:
-    static void Handle(const gchar* domain, GLogLevelFlags level, const gchar* message, gpointer self);
+    static void Handle(const gchar* domain, GLogLevelFlags level, const gchar* message,
+                       gpointer self);
 
     std::array<guint, 3> m_ids{};
     unsigned m_count = 0;

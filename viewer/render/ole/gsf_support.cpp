@@ -15,7 +15,8 @@ constexpr std::array<const char*, 3> kDomains{"libgsf:msole", "libgsf", nullptr}
 
 GsfComplaints::GsfComplaints()
 {
-    const auto levels = static_cast<GLogLevelFlags>(G_LOG_LEVEL_CRITICAL | G_LOG_LEVEL_WARNING | G_LOG_LEVEL_MESSAGE);
+    const auto levels = static_cast<GLogLevelFlags>(G_LOG_LEVEL_CRITICAL | G_LOG_LEVEL_WARNING |
+                                                    G_LOG_LEVEL_MESSAGE);
     for (std::size_t i = 0; i < kDomains.size(); ++i) {
         m_ids[i] = g_log_set_handler(kDomains[i], levels, Handle, this);
     }
@@ -33,8 +34,8 @@ void GsfComplaints::Handle(const gchar*, GLogLevelFlags, const gchar*, gpointer 
     ++static_cast<GsfComplaints*>(self)->m_count;
 }
 
-platform::StatusCode ReadBytes(GsfInput* stream, const GsfComplaints& complaints, std::uint64_t count,
-                               std::vector<std::uint8_t>& bytes)
+platform::StatusCode ReadBytes(GsfInput* stream, const GsfComplaints& complaints,
+                               std::uint64_t count, std::vector<std::uint8_t>& bytes)
 {
     if (!stream || gsf_input_remaining(stream) < 0 ||
         static_cast<std::uint64_t>(gsf_input_remaining(stream)) < count) {
@@ -43,7 +44,8 @@ platform::StatusCode ReadBytes(GsfInput* stream, const GsfComplaints& complaints
     const unsigned before = complaints.Count();
     std::vector<std::uint8_t> read;
     while (read.size() < count) {
-        const std::size_t step = static_cast<std::size_t>(std::min<std::uint64_t>(kChunk, count - read.size()));
+        const std::size_t step =
+            static_cast<std::size_t>(std::min<std::uint64_t>(kChunk, count - read.size()));
         const std::size_t at = read.size();
         read.resize(at + step);
         if (!gsf_input_read(stream, step, read.data() + at) || complaints.Count() != before) {
@@ -60,7 +62,8 @@ platform::StatusCode Seek(GsfInput* stream, std::uint64_t offset)
         return platform::E_FAIL;
     }
     // gsf_input_seek reports TRUE on failure.
-    return gsf_input_seek(stream, static_cast<gsf_off_t>(offset), G_SEEK_SET) ? platform::E_FAIL : platform::S_OK;
+    return gsf_input_seek(stream, static_cast<gsf_off_t>(offset), G_SEEK_SET) ? platform::E_FAIL
+                                                                              : platform::S_OK;
 }
 
 } // namespace viewer::render::ole

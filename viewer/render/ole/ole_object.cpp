@@ -29,7 +29,10 @@ std::string Upper(std::string_view text)
     return out;
 }
 
-bool SameName(std::string_view a, std::string_view b) { return Upper(a) == Upper(b); }
+bool SameName(std::string_view a, std::string_view b)
+{
+    return Upper(a) == Upper(b);
+}
 
 // HIMETRIC of a length in picture units, held to what a 32-bit extent can say.
 std::int32_t Himetric(double units, double unitsPerInch)
@@ -41,7 +44,8 @@ std::int32_t Himetric(double units, double unitsPerInch)
 // "\002OlePres" and three digits: the presentation's number, else -1.
 int PresentationNumber(std::string_view name)
 {
-    if (name.size() != kOlePresPrefix.size() + 3 || !SameName(name.substr(0, kOlePresPrefix.size()), kOlePresPrefix)) {
+    if (name.size() != kOlePresPrefix.size() + 3 ||
+        !SameName(name.substr(0, kOlePresPrefix.size()), kOlePresPrefix)) {
         return -1;
     }
     int number = 0;
@@ -57,7 +61,8 @@ int PresentationNumber(std::string_view name)
 GPtr<GsfInput> StreamChild(GsfInfile* root, int index)
 {
     GPtr<GsfInput> child(gsf_infile_child_by_index(root, index));
-    if (child && GSF_IS_INFILE(child.get()) && gsf_infile_num_children(GSF_INFILE(child.get())) >= 0) {
+    if (child && GSF_IS_INFILE(child.get()) &&
+        gsf_infile_num_children(GSF_INFILE(child.get())) >= 0) {
         return {}; // a storage
     }
     return child;
@@ -79,8 +84,8 @@ StatusCode ReadPrefix(GsfInput* stream, const GsfComplaints& complaints, std::ui
     return ReadBytes(stream, complaints, std::min(SizeOf(stream), limit), bytes);
 }
 
-StatusCode Pump(GsfInput* stream, const GsfComplaints& complaints, std::uint64_t offset, std::uint64_t count,
-                const ContentSink& sink)
+StatusCode Pump(GsfInput* stream, const GsfComplaints& complaints, std::uint64_t offset,
+                std::uint64_t count, const ContentSink& sink)
 {
     if (const StatusCode status = Seek(stream, offset); status < 0) {
         return status;
@@ -139,7 +144,8 @@ StatusCode OleObject::OpenBytes(std::vector<std::uint8_t> bytes, std::unique_ptr
     GsfComplaints complaints;
     auto impl = std::make_unique<Impl>();
     impl->bytes = std::move(bytes);
-    impl->source.reset(gsf_input_memory_new(impl->bytes.data(), static_cast<gsf_off_t>(impl->bytes.size()), FALSE));
+    impl->source.reset(gsf_input_memory_new(impl->bytes.data(),
+                                            static_cast<gsf_off_t>(impl->bytes.size()), FALSE));
     return Open(std::move(impl), object);
 }
 
@@ -208,10 +214,11 @@ StatusCode OleObject::Load()
               [](const Impl::Cached& a, const Impl::Cached& b) { return a.number < b.number; });
 
     auto drawable = [&](std::uint32_t aspect) {
-        return std::any_of(m_impl->presentations.begin(), m_impl->presentations.end(), [&](const Impl::Cached& c) {
-            return c.header.aspect == aspect &&
-                   (c.header.clipboardFormat == CF_METAFILEPICT || c.header.clipboardFormat == CF_DIB);
-        });
+        return std::any_of(
+            m_impl->presentations.begin(), m_impl->presentations.end(), [&](const Impl::Cached& c) {
+                return c.header.aspect == aspect && (c.header.clipboardFormat == CF_METAFILEPICT ||
+                                                     c.header.clipboardFormat == CF_DIB);
+            });
     };
     const bool package = m_clsid == CLSID_Package || m_compObj.progId == "Package";
     m_onlyIconic = package || (!drawable(DVASPECT_CONTENT) && drawable(DVASPECT_ICON));
@@ -239,8 +246,8 @@ StatusCode OleObject::Load()
     return S_OK;
 }
 
-StatusCode OleObject::LoadPicture(std::uint32_t aspect, metafile::Picture& picture, std::int32_t& cx,
-                                  std::int32_t& cy) const
+StatusCode OleObject::LoadPicture(std::uint32_t aspect, metafile::Picture& picture,
+                                  std::int32_t& cx, std::int32_t& cy) const
 {
     GsfComplaints complaints;
     StatusCode result = OLE_E_BLANK;
@@ -282,7 +289,8 @@ StatusCode OleObject::WriteContent(const ContentSink& sink) const
         if (!stream) {
             return E_FAIL;
         }
-        return Pump(stream.get(), complaints, m_impl->package.dataOffset, m_impl->package.dataSize, sink);
+        return Pump(stream.get(), complaints, m_impl->package.dataOffset, m_impl->package.dataSize,
+                    sink);
     }
     // A copy of the file's input, so that the compound-file reader's position is its own.
     GPtr<GsfInput> copy(gsf_input_dup(m_impl->source.get(), nullptr));

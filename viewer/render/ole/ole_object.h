@@ -21,10 +21,12 @@ inline constexpr StatusCode OLE_E_BLANK = platform::MakeStatus(0x80040007);
 
 // {0003000C-0000-0000-C000-000000000046}: the packager's objects, shown as their icon.
 inline constexpr platform::CLSID CLSID_Package{0x0003000C, 0, 0, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
-inline constexpr platform::CLSID CLSID_WordDocument8{0x00020906, 0, 0, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
-inline constexpr platform::CLSID CLSID_ExcelSheet8{0x00020820, 0, 0, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
-inline constexpr platform::CLSID CLSID_PowerPointShow8{0x64818D10, 0x4F9B, 0x11CF,
-                                                       {0x86, 0xEA, 0x00, 0xAA, 0x00, 0xB9, 0x29, 0xE8}};
+inline constexpr platform::CLSID CLSID_WordDocument8{
+    0x00020906, 0, 0, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
+inline constexpr platform::CLSID CLSID_ExcelSheet8{
+    0x00020820, 0, 0, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
+inline constexpr platform::CLSID CLSID_PowerPointShow8{
+    0x64818D10, 0x4F9B, 0x11CF, {0x86, 0xEA, 0x00, 0xAA, 0x00, 0xB9, 0x29, 0xE8}};
 
 // What opening the object hands to the desktop.
 struct ObjectContent {
@@ -45,8 +47,10 @@ class OleObject {
 public:
     // Opens the compound file at `path`, or one held in memory. E_FAIL when it is not a
     // compound file libgsf can read.
-    [[nodiscard]] static StatusCode OpenFile(const std::string& path, std::unique_ptr<OleObject>& object);
-    [[nodiscard]] static StatusCode OpenBytes(std::vector<std::uint8_t> bytes, std::unique_ptr<OleObject>& object);
+    [[nodiscard]] static StatusCode OpenFile(const std::string& path,
+                                             std::unique_ptr<OleObject>& object);
+    [[nodiscard]] static StatusCode OpenBytes(std::vector<std::uint8_t> bytes,
+                                              std::unique_ptr<OleObject>& object);
     ~OleObject();
     OleObject(const OleObject&) = delete;
     OleObject& operator=(const OleObject&) = delete;
@@ -63,8 +67,8 @@ public:
     // The picture of the first presentation in `aspect` that holds a metafile or a DIB,
     // with its extent in HIMETRIC (from the stream, else from the picture's own size).
     // OLE_E_BLANK when there is none; the status of the decoding when it fails.
-    [[nodiscard]] StatusCode LoadPicture(std::uint32_t aspect, metafile::Picture& picture, std::int32_t& cx,
-                                         std::int32_t& cy) const;
+    [[nodiscard]] StatusCode LoadPicture(std::uint32_t aspect, metafile::Picture& picture,
+                                         std::int32_t& cx, std::int32_t& cy) const;
 
     const ObjectContent& Content() const { return m_content; }
     // Streams the content into `sink` in pieces of at most 64 KiB.
@@ -73,7 +77,8 @@ public:
 private:
     struct Impl;
     explicit OleObject(std::unique_ptr<Impl> impl);
-    [[nodiscard]] static StatusCode Open(std::unique_ptr<Impl> impl, std::unique_ptr<OleObject>& object);
+    [[nodiscard]] static StatusCode Open(std::unique_ptr<Impl> impl,
+                                         std::unique_ptr<OleObject>& object);
     [[nodiscard]] StatusCode Load();
 
     std::unique_ptr<Impl> m_impl;

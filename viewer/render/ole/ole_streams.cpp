@@ -137,8 +137,8 @@ StatusCode ParsePresentation(std::span<const std::uint8_t> prefix, std::uint64_t
         return E_FAIL;
     }
     std::uint32_t lindex = 0, advf = 0, reserved = 0, width = 0, height = 0, size = 0;
-    if (!c.U32(read.aspect) || !c.U32(lindex) || !c.U32(advf) || !c.U32(reserved) || !c.U32(width) ||
-        !c.U32(height) || !c.U32(size)) {
+    if (!c.U32(read.aspect) || !c.U32(lindex) || !c.U32(advf) || !c.U32(reserved) ||
+        !c.U32(width) || !c.U32(height) || !c.U32(size)) {
         return E_FAIL;
     }
     if (size > kMaxPresentationBytes) {
@@ -155,7 +155,8 @@ StatusCode ParsePresentation(std::span<const std::uint8_t> prefix, std::uint64_t
     return S_OK;
 }
 
-StatusCode ParsePackageHeader(std::span<const std::uint8_t> prefix, std::uint64_t streamSize, PackageInfo& info)
+StatusCode ParsePackageHeader(std::span<const std::uint8_t> prefix, std::uint64_t streamSize,
+                              PackageInfo& info)
 {
     Cursor c(prefix);
     std::uint32_t nativeSize = 0;
@@ -168,15 +169,19 @@ StatusCode ParsePackageHeader(std::span<const std::uint8_t> prefix, std::uint64_
     std::uint32_t dataSize = 0;
     if (!c.U32(nativeSize) || !c.U16(signature) || !c.ZString(kMaxPackageNameBytes, label) ||
         !c.ZString(kMaxPackageNameBytes, source) || !c.U32(type) || (type >> 16) != kEmbeddedFile ||
-        !c.U32(tempLength) || tempLength > kMaxPackageNameBytes || !c.Take(tempLength, temp) || !c.U32(dataSize)) {
+        !c.U32(tempLength) || tempLength > kMaxPackageNameBytes || !c.Take(tempLength, temp) ||
+        !c.U32(dataSize)) {
         return E_FAIL;
     }
-    if (dataSize > streamSize - std::min<std::uint64_t>(c.Position(), streamSize) || c.Position() > streamSize) {
+    if (dataSize > streamSize - std::min<std::uint64_t>(c.Position(), streamSize) ||
+        c.Position() > streamSize) {
         return E_FAIL;
     }
     std::string tempPath(temp.begin(), std::find(temp.begin(), temp.end(), std::uint8_t{0}));
     PackageInfo read;
-    read.storedName = !label.empty() ? label : !tempPath.empty() ? LastPart(tempPath) : LastPart(source);
+    read.storedName = !label.empty()      ? label
+                      : !tempPath.empty() ? LastPart(tempPath)
+                                          : LastPart(source);
     read.dataOffset = c.Position();
     read.dataSize = dataSize;
     info = std::move(read);

@@ -53,8 +53,8 @@ inline constexpr std::size_t kPresentationHeaderLimit = 65536 + 64;
 // `prefix` is the start of a stream of `streamSize` bytes. E_FAIL for a header that is cut
 // short or holds no standard format, or data that runs past the stream; E_OUTOFMEMORY for
 // data above kMaxPresentationBytes.
-[[nodiscard]] StatusCode ParsePresentation(std::span<const std::uint8_t> prefix, std::uint64_t streamSize,
-                                           Presentation& presentation);
+[[nodiscard]] StatusCode ParsePresentation(std::span<const std::uint8_t> prefix,
+                                           std::uint64_t streamSize, Presentation& presentation);
 
 // The package inside \001Ole10Native: NativeDataSize (4), a signature (2), the label and
 // the source path (zero-terminated), a type (4; 3 in its high half for an embedded file),
@@ -72,7 +72,7 @@ inline constexpr std::size_t kPackageHeaderLimit = 3 * kMaxPackageNameBytes + 64
 
 // `prefix` is the start of a stream of `streamSize` bytes. E_FAIL when it is no package of
 // an embedded file or its file runs past the stream.
-[[nodiscard]] StatusCode ParsePackageHeader(std::span<const std::uint8_t> prefix, std::uint64_t streamSize,
-                                            PackageInfo& info);
+[[nodiscard]] StatusCode ParsePackageHeader(std::span<const std::uint8_t> prefix,
+                                            std::uint64_t streamSize, PackageInfo& info);
 
 } // namespace viewer::render::ole

@@ -13,7 +13,8 @@ namespace viewer::render::ole {
 // Metafile bits (CF_METAFILEPICT, no placeable header) go through the player; a DIB
 // becomes one bitmap that fills a picture of its own pixels. E_NOTIMPL for other formats;
 // a metafile whose header cannot be read, or a damaged DIB, is E_FAIL.
-[[nodiscard]] StatusCode DecodePresentation(const Presentation& presentation, std::span<const std::uint8_t> data,
+[[nodiscard]] StatusCode DecodePresentation(const Presentation& presentation,
+                                            std::span<const std::uint8_t> data,
                                             metafile::Picture& picture);
 
 } // namespace viewer::render::ole

@@ -51,14 +51,20 @@ INSTANTIATE_TEST_SUITE_P(
         SizeCase{"JustTheLimit", WithSize(8192, 16384), platform::S_OK, 16384},
         SizeCase{"OneByteOverTheLimit", WithSize(9000, 16385), platform::E_FAIL, 12345},
         SizeCase{"BoundedByTheBytesPresent", WithSize(1000, 100), platform::S_OK, 100},
-        SizeCase{"AfterAPlaceableHeader", WmfBuilder().Placeable(0, 0, 10, 10, 96).MtSizeWords(12).Bytes(), platform::S_OK, 24},
+        SizeCase{"AfterAPlaceableHeader",
+                 WmfBuilder().Placeable(0, 0, 10, 10, 96).MtSizeWords(12).Bytes(), platform::S_OK,
+                 24},
         SizeCase{"NotAMetafile", std::vector<std::uint8_t>(40, 0xAB), platform::E_FAIL, 12345}),
     [](const auto& row) { return std::string(row.param.name); });
 
 TEST(AttachmentPane, LoadsThePictureOfTheBitsOnly)
 {
     // The header says 9 + 7 words: the rectangle; the ellipse after them is not played.
-    const auto bytes = WmfBuilder().Box(META_RECTANGLE, 0, 0, 5, 5).Box(META_ELLIPSE, 0, 0, 5, 5).MtSizeWords(16).Bytes();
+    const auto bytes = WmfBuilder()
+                           .Box(META_RECTANGLE, 0, 0, 5, 5)
+                           .Box(META_ELLIPSE, 0, 0, 5, 5)
+                           .MtSizeWords(16)
+                           .Bytes();
     Picture picture;
     std::size_t n = 0;
     ASSERT_EQ(LoadAttachmentMetafile(bytes, picture, n), platform::S_OK);
@@ -77,14 +83,16 @@ TEST(AttachmentPane, ASecondPictureIsShownInTheFirstOnesRectangle)
     EXPECT_EQ(control, (PixelRect{0, 0, 40, 30}));
     EXPECT_EQ(PictureControlRect(control, &second, client, 96, 96), control);
     // Twice the resolution, twice the pixels; a placeable picture counts its own inch.
-    EXPECT_EQ(PictureControlRect(std::nullopt, &first, client, 192, 192), (PixelRect{0, 0, 80, 60}));
+    EXPECT_EQ(PictureControlRect(std::nullopt, &first, client, 192, 192),
+              (PixelRect{0, 0, 80, 60}));
     Picture twips;
     twips.bounds = {0, 0, 1440, 720};
     twips.unitsPerInch = 1440;
     EXPECT_EQ(PictureControlRect(std::nullopt, &twips, client, 96, 96), (PixelRect{0, 0, 96, 48}));
     // Without a picture the control covers the client area.
     EXPECT_EQ(PictureControlRect(std::nullopt, nullptr, client, 96, 96), client);
-    EXPECT_EQ(PictureControlRect(std::nullopt, &second, client, 96, 96), (PixelRect{0, 0, 400, 300}));
+    EXPECT_EQ(PictureControlRect(std::nullopt, &second, client, 96, 96),
+              (PixelRect{0, 0, 400, 300}));
 }
 
 TEST(AttachmentPane, PicturesSitCentredWithTheirProportions)
@@ -122,19 +130,23 @@ TEST(SvgWriter, WritesShapesTextAndBitmapsAsAWellFormedDocument)
 {
     const auto dib = testing_support::DibBuilder(1, 1, 24).Bytes();
     Picture picture;
-    ASSERT_EQ(PlayMetafile(WmfBuilder()
-                               .Placeable(0, 0, 1440, 720, 1440)
-                               .Box(META_INTERSECTCLIPRECT, 0, 0, 1000, 700)
-                               .Record(META_CREATEBRUSHINDIRECT, WmfParams{BS_HATCHED}.Colour(0xFF0000).W(2))
-                               .Record(META_SELECTOBJECT, {0})
-                               .Box(META_ELLIPSE, 0, 0, 100, 100)
-                               .Record(META_TEXTOUT, WmfParams{8}.Text("<A & B>\x01").W(0).W(0))
-                               .Record(META_DIBSTRETCHBLT, WmfParams().D(SRCCOPY).W(1).W(1).W(0).W(0).W(10).W(10).W(0).W(0).Raw(dib))
-                               .Bytes(),
-                           picture),
-              platform::S_OK);
+    ASSERT_EQ(
+        PlayMetafile(
+            WmfBuilder()
+                .Placeable(0, 0, 1440, 720, 1440)
+                .Box(META_INTERSECTCLIPRECT, 0, 0, 1000, 700)
+                .Record(META_CREATEBRUSHINDIRECT, WmfParams{BS_HATCHED}.Colour(0xFF0000).W(2))
+                .Record(META_SELECTOBJECT, {0})
+                .Box(META_ELLIPSE, 0, 0, 100, 100)
+                .Record(META_TEXTOUT, WmfParams{8}.Text("<A & B>\x01").W(0).W(0))
+                .Record(META_DIBSTRETCHBLT,
+                        WmfParams().D(SRCCOPY).W(1).W(1).W(0).W(0).W(10).W(10).W(0).W(0).Raw(dib))
+                .Bytes(),
+            picture),
+        platform::S_OK);
     const std::string svg = WriteSvg(picture);
-    XmlDoc parsed{xmlReadMemory(svg.data(), int(svg.size()), "picture.svg", nullptr, XML_PARSE_NONET)};
+    XmlDoc parsed{
+        xmlReadMemory(svg.data(), int(svg.size()), "picture.svg", nullptr, XML_PARSE_NONET)};
     ASSERT_NE(parsed.doc, nullptr) << svg;
     xmlNodePtr root = xmlDocGetRootElement(parsed.doc);
     EXPECT_EQ(Attribute(root, "width"), "96");
@@ -151,9 +163,11 @@ TEST(SvgWriter, WritesShapesTextAndBitmapsAsAWellFormedDocument)
     EXPECT_STREQ(reinterpret_cast<const char*>(content), "<A & B>\xEF\xBF\xBD");
     xmlFree(content);
     ASSERT_EQ(byName["image"].size(), 1u);
-    EXPECT_EQ(Attribute(byName["image"][0], "href").rfind("data:image/png;base64,iVBORw0KGgo", 0), 0u);
+    EXPECT_EQ(Attribute(byName["image"][0], "href").rfind("data:image/png;base64,iVBORw0KGgo", 0),
+              0u);
     ASSERT_EQ(byName["pattern"].size(), 1u);
-    EXPECT_EQ(Attribute(byName["path"].back(), "fill"), "url(#" + Attribute(byName["pattern"][0], "id") + ")");
+    EXPECT_EQ(Attribute(byName["path"].back(), "fill"),
+              "url(#" + Attribute(byName["pattern"][0], "id") + ")");
     // Every step sits inside the one clip region.
     ASSERT_EQ(byName["clipPath"].size(), 1u);
     EXPECT_EQ(byName["g"].size(), 3u);

@@ -39,31 +39,34 @@ public:
 };
 
 // 1 x 0.5 inches of content, or an icon of 2699 x 1746 HIMETRIC.
-std::string ObjectFile(const char* name, std::uint32_t aspect, std::int32_t cx = 2540, std::int32_t cy = 1270)
+std::string ObjectFile(const char* name, std::uint32_t aspect, std::int32_t cx = 2540,
+                       std::int32_t cy = 1270)
 {
     StorageTree tree;
     tree.streams["\001CompObj"] = testing_support::CompObjStream("Chart", "Chart.1");
-    tree.streams["\002OlePres000"] = PresentationStream(
-        CF_METAFILEPICT, aspect, cx, cy, WmfBuilder().Box(metafile::wmf::META_RECTANGLE, 0, 0, 10, 10).Bytes());
+    tree.streams["\002OlePres000"] =
+        PresentationStream(CF_METAFILEPICT, aspect, cx, cy,
+                           WmfBuilder().Box(metafile::wmf::META_RECTANGLE, 0, 0, 10, 10).Bytes());
     return testing_support::WriteObject(name, tree);
 }
 
 TEST(EmbeddedItem, StatesFollowLoadingOpeningAndClosing)
 {
     FakePane pane;
-    EmbeddedItem item;
+    CEmbeddedItem item;
     EXPECT_EQ(item.ActivateObject(), platform::E_UNEXPECTED);
     EXPECT_EQ(item.SaveToStorage(), platform::E_UNEXPECTED);
     EXPECT_EQ(item.SetShownState(true), platform::E_UNEXPECTED);
 
     ASSERT_EQ(item.LoadFromFile(&pane, ObjectFile("states.ole", DVASPECT_CONTENT)), platform::S_OK);
-    EXPECT_EQ(item.State(), EmbeddedItem::kLoaded);
+    EXPECT_EQ(item.State(), CEmbeddedItem::kLoaded);
     EXPECT_EQ(pane.invalidations, 1); // the view changed with the load
-    EXPECT_EQ(item.LoadFromFile(&pane, ObjectFile("again.ole", DVASPECT_CONTENT)), platform::E_UNEXPECTED);
+    EXPECT_EQ(item.LoadFromFile(&pane, ObjectFile("again.ole", DVASPECT_CONTENT)),
+              platform::E_UNEXPECTED);
     EXPECT_EQ(item.SaveToStorage(), platform::E_NOTIMPL);
 
     ASSERT_EQ(item.ActivateObject(), platform::S_OK);
-    EXPECT_EQ(item.State(), EmbeddedItem::kShown);
+    EXPECT_EQ(item.State(), CEmbeddedItem::kShown);
     EXPECT_EQ(pane.handOvers, 1);
     EXPECT_EQ(pane.handedName, "Chart");
     // Already shown in its application: nothing more.
@@ -72,13 +75,13 @@ TEST(EmbeddedItem, StatesFollowLoadingOpeningAndClosing)
 
     // Its application's window hidden: the pane repaints.
     ASSERT_EQ(item.SetShownState(false), platform::S_OK);
-    EXPECT_EQ(item.State(), EmbeddedItem::kHidden);
+    EXPECT_EQ(item.State(), CEmbeddedItem::kHidden);
     EXPECT_EQ(pane.invalidations, 2);
     ASSERT_EQ(item.SetShownState(true), platform::S_OK);
 
     item.CloseObject();
     EXPECT_EQ(pane.invalidations, 3); // closed while shown
-    EXPECT_EQ(item.State(), EmbeddedItem::kEmpty);
+    EXPECT_EQ(item.State(), CEmbeddedItem::kEmpty);
     EXPECT_EQ(item.DrawAspect(), DVASPECT_CONTENT);
     EXPECT_EQ(item.Object(), nullptr);
 }
@@ -86,25 +89,27 @@ TEST(EmbeddedItem, StatesFollowLoadingOpeningAndClosing)
 TEST(EmbeddedItem, FailedLoadsAndHandOversLeaveTheItemAsItWas)
 {
     FakePane pane;
-    EmbeddedItem item;
+    CEmbeddedItem item;
     EXPECT_EQ(item.LoadFromFile(&pane, ""), platform::E_FAIL);
     testing_support::WriteFile(testing_support::Scratch() + "plain.ole", std::string(1024, 'x'));
     EXPECT_LT(item.LoadFromFile(&pane, testing_support::Scratch() + "plain.ole"), 0);
-    EXPECT_EQ(item.State(), EmbeddedItem::kEmpty);
+    EXPECT_EQ(item.State(), CEmbeddedItem::kEmpty);
 
-    ASSERT_EQ(item.LoadFromFile(&pane, ObjectFile("refused.ole", DVASPECT_CONTENT)), platform::S_OK);
+    ASSERT_EQ(item.LoadFromFile(&pane, ObjectFile("refused.ole", DVASPECT_CONTENT)),
+              platform::S_OK);
     pane.handOverStatus = platform::E_ACCESSDENIED;
     EXPECT_EQ(item.ActivateObject(), platform::E_ACCESSDENIED);
-    EXPECT_EQ(item.State(), EmbeddedItem::kLoaded);
+    EXPECT_EQ(item.State(), CEmbeddedItem::kLoaded);
 }
 
 TEST(EmbeddedItem, ExtentIsHimetricRoundedToTheDevicesPixels)
 {
     FakePane pane;
-    EmbeddedItem item;
+    CEmbeddedItem item;
     PixelRect rect{10, 20, 0, 0};
     EXPECT_EQ(item.GetObjectExtent(96, 96, &rect), platform::E_UNEXPECTED);
-    ASSERT_EQ(item.LoadFromFile(&pane, ObjectFile("extent.ole", DVASPECT_CONTENT, 2699, -1270)), platform::S_OK);
+    ASSERT_EQ(item.LoadFromFile(&pane, ObjectFile("extent.ole", DVASPECT_CONTENT, 2699, -1270)),
+              platform::S_OK);
     EXPECT_EQ(item.GetObjectExtent(96, 96, nullptr), platform::E_INVALIDARG);
     ASSERT_EQ(item.GetObjectExtent(96, 96, &rect), platform::S_OK);
     // 2699 x 96 / 2540 = 102.01; a negative height turns the rectangle round.
@@ -117,7 +122,7 @@ TEST(EmbeddedItem, ExtentIsHimetricRoundedToTheDevicesPixels)
 TEST(EmbeddedItem, DrawingPlanFramesThePictureOnePixelOut)
 {
     FakePane pane;
-    EmbeddedItem item;
+    CEmbeddedItem item;
     ASSERT_EQ(item.LoadFromFile(&pane, ObjectFile("draw.ole", DVASPECT_CONTENT)), platform::S_OK);
     DrawPlan plan;
     EXPECT_EQ(item.DrawObject(96, 96, nullptr, plan), platform::E_INVALIDARG);
@@ -132,8 +137,9 @@ TEST(EmbeddedItem, DrawingPlanFramesThePictureOnePixelOut)
 TEST(EmbeddedItem, AnIconOnlyObjectIsDrawnAndSizedAsItsIcon)
 {
     FakePane pane;
-    EmbeddedItem item;
-    ASSERT_EQ(item.LoadFromFile(&pane, ObjectFile("icon.ole", DVASPECT_ICON, 2699, 1746)), platform::S_OK);
+    CEmbeddedItem item;
+    ASSERT_EQ(item.LoadFromFile(&pane, ObjectFile("icon.ole", DVASPECT_ICON, 2699, 1746)),
+              platform::S_OK);
     EXPECT_EQ(item.DrawAspect(), DVASPECT_ICON);
     PixelRect rect{};
     ASSERT_EQ(item.GetObjectExtent(96, 96, &rect), platform::S_OK);
@@ -145,8 +151,9 @@ TEST(EmbeddedItem, WithoutAPictureNothingIsDrawnAndNoDoubleClickOpens)
     StorageTree tree;
     tree.streams["Contents"] = {1, 2};
     FakePane pane;
-    EmbeddedItem item;
-    ASSERT_EQ(item.LoadFromFile(&pane, testing_support::WriteObject("blank.ole", tree)), platform::S_OK);
+    CEmbeddedItem item;
+    ASSERT_EQ(item.LoadFromFile(&pane, testing_support::WriteObject("blank.ole", tree)),
+              platform::S_OK);
     DrawPlan plan;
     const PixelRect client{0, 0, 100, 100};
     EXPECT_EQ(item.DrawObject(96, 96, &client, plan), OLE_E_BLANK);
@@ -159,7 +166,7 @@ TEST(EmbeddedItem, WithoutAPictureNothingIsDrawnAndNoDoubleClickOpens)
 TEST(EmbeddedItem, OpeningAsksFirstAndDecliningChangesNothing)
 {
     FakePane pane;
-    EmbeddedItem item;
+    CEmbeddedItem item;
     ASSERT_EQ(item.LoadFromFile(&pane, ObjectFile("ask.ole", DVASPECT_CONTENT)), platform::S_OK);
     // The extent from (0, 0) is 96 x 48 pixels: beyond it a double-click does not open.
     EXPECT_TRUE(DoubleClickOpens(item, 96, 48, 96, 96));
@@ -170,10 +177,10 @@ TEST(EmbeddedItem, OpeningAsksFirstAndDecliningChangesNothing)
     EXPECT_EQ(OpenEmbeddedObject(item, pane), platform::S_FALSE);
     EXPECT_EQ(pane.questions, 1);
     EXPECT_EQ(pane.handOvers, 0);
-    EXPECT_EQ(item.State(), EmbeddedItem::kLoaded);
+    EXPECT_EQ(item.State(), CEmbeddedItem::kLoaded);
     pane.answer = true;
     EXPECT_EQ(OpenEmbeddedObject(item, pane), platform::S_OK);
-    EXPECT_EQ(item.State(), EmbeddedItem::kShown);
+    EXPECT_EQ(item.State(), CEmbeddedItem::kShown);
 }
 
 } // namespace

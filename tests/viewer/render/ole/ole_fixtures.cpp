@@ -22,7 +22,8 @@ void PutString(std::vector<std::uint8_t>& out, const std::string& text)
 
 std::vector<std::uint8_t> CompObjStream(const std::string& userType, const std::string& progId)
 {
-    std::vector<std::uint8_t> out{0x01, 0x00, 0xFE, 0xFF, 0x03, 0x0A, 0x00, 0x00, 0xFF, 0xFF, 0xFF, 0xFF};
+    std::vector<std::uint8_t> out{0x01, 0x00, 0xFE, 0xFF, 0x03, 0x0A,
+                                  0x00, 0x00, 0xFF, 0xFF, 0xFF, 0xFF};
     out.resize(28, 0);
     PutString(out, userType);
     Put32(out, 0); // no clipboard format
@@ -31,8 +32,9 @@ std::vector<std::uint8_t> CompObjStream(const std::string& userType, const std::
     return out;
 }
 
-std::vector<std::uint8_t> PresentationStream(std::uint32_t format, std::uint32_t aspect, std::int32_t cx,
-                                             std::int32_t cy, const std::vector<std::uint8_t>& data)
+std::vector<std::uint8_t> PresentationStream(std::uint32_t format, std::uint32_t aspect,
+                                             std::int32_t cx, std::int32_t cy,
+                                             const std::vector<std::uint8_t>& data)
 {
     std::vector<std::uint8_t> out;
     Put32(out, 0xFFFFFFFF);

@@ -24,7 +24,10 @@ using testing_support::WriteObject;
 
 std::vector<std::uint8_t> RectangleMetafile()
 {
-    return WmfBuilder().Pair(metafile::wmf::META_SETWINDOWEXT, 100, 50).Box(metafile::wmf::META_RECTANGLE, 0, 0, 100, 50).Bytes();
+    return WmfBuilder()
+        .Pair(metafile::wmf::META_SETWINDOWEXT, 100, 50)
+        .Box(metafile::wmf::META_RECTANGLE, 0, 0, 100, 50)
+        .Bytes();
 }
 
 std::unique_ptr<OleObject> Open(const std::string& path)
@@ -38,9 +41,9 @@ std::vector<std::uint8_t> Content(const OleObject& object)
 {
     std::vector<std::uint8_t> out;
     EXPECT_EQ(object.WriteContent([&](std::span<const std::uint8_t> piece) {
-                  out.insert(out.end(), piece.begin(), piece.end());
-                  return platform::S_OK;
-              }),
+        out.insert(out.end(), piece.begin(), piece.end());
+        return platform::S_OK;
+    }),
               platform::S_OK);
     return out;
 }
@@ -49,7 +52,8 @@ TEST(OleObject, MetafilePresentationIsPlayedAtItsStoredExtent)
 {
     StorageTree tree;
     tree.streams["\001CompObj"] = CompObjStream("Drawing", "Sketch.1");
-    tree.streams["\002OlePres000"] = PresentationStream(CF_METAFILEPICT, DVASPECT_CONTENT, 2540, 1270, RectangleMetafile());
+    tree.streams["\002OlePres000"] =
+        PresentationStream(CF_METAFILEPICT, DVASPECT_CONTENT, 2540, 1270, RectangleMetafile());
     const std::string path = WriteObject("metafile.ole", tree);
     const auto object = Open(path);
     EXPECT_FALSE(object->OnlyIconic());
@@ -70,14 +74,15 @@ TEST(OleObject, MetafilePresentationIsPlayedAtItsStoredExtent)
 TEST(OleObject, DibPresentationWithoutExtentIsAsLargeAsItsPixels)
 {
     StorageTree tree;
-    tree.streams["\002OlePres000"] =
-        PresentationStream(CF_DIB, DVASPECT_CONTENT, 0, 0, testing_support::DibBuilder(96, 48, 24).Bytes());
+    tree.streams["\002OlePres000"] = PresentationStream(
+        CF_DIB, DVASPECT_CONTENT, 0, 0, testing_support::DibBuilder(96, 48, 24).Bytes());
     const auto object = Open(WriteObject("dib.ole", tree));
     metafile::Picture picture;
     std::int32_t cx = 0, cy = 0;
     ASSERT_EQ(object->LoadPicture(DVASPECT_CONTENT, picture, cx, cy), platform::S_OK);
     ASSERT_EQ(picture.steps.size(), 1u);
-    EXPECT_EQ(std::get<metafile::ImageStep>(picture.steps[0].what).target, (metafile::RectD{0, 0, 96, 48}));
+    EXPECT_EQ(std::get<metafile::ImageStep>(picture.steps[0].what).target,
+              (metafile::RectD{0, 0, 96, 48}));
     EXPECT_EQ(cx, 2540);
     EXPECT_EQ(cy, 1270);
 }
@@ -85,7 +90,8 @@ TEST(OleObject, DibPresentationWithoutExtentIsAsLargeAsItsPixels)
 TEST(OleObject, AnObjectWithOnlyAnIconIsIconic)
 {
     StorageTree tree;
-    tree.streams["\002OlePres000"] = PresentationStream(CF_METAFILEPICT, DVASPECT_ICON, 2699, 1746, RectangleMetafile());
+    tree.streams["\002OlePres000"] =
+        PresentationStream(CF_METAFILEPICT, DVASPECT_ICON, 2699, 1746, RectangleMetafile());
     tree.streams["\002OlePres001"] = PresentationStream(0x0E, DVASPECT_CONTENT, 1, 1, {1, 2, 3});
     const auto object = Open(WriteObject("icon.ole", tree));
     EXPECT_TRUE(object->OnlyIconic());
@@ -102,7 +108,8 @@ TEST(OleObject, PackageGivesItsFileUnderItsStoredName)
     const std::vector<std::uint8_t> file{'%', 'P', 'D', 'F', '-', '1', 0, 0xFF};
     StorageTree tree;
     tree.clsid = CLSID_Package;
-    tree.streams["\001Ole10Native"] = PackageStream("report \xE9t\xE9.pdf", "C:\\TEMP\\REPORT~1.PDF", file);
+    tree.streams["\001Ole10Native"] =
+        PackageStream("report \xE9t\xE9.pdf", "C:\\TEMP\\REPORT~1.PDF", file);
     const auto object = Open(WriteObject("package.ole", tree));
     EXPECT_TRUE(object->OnlyIconic());
     EXPECT_EQ(object->Content().kind, ObjectContent::Kind::Package);
@@ -168,7 +175,8 @@ struct HeaderCase {
     platform::StatusCode status;
 };
 
-std::vector<std::uint8_t> Patched(std::vector<std::uint8_t> bytes, std::size_t at, std::uint32_t value)
+std::vector<std::uint8_t> Patched(std::vector<std::uint8_t> bytes, std::size_t at,
+                                  std::uint32_t value)
 {
     for (int i = 0; i < 4; ++i) {
         bytes[at + i] = static_cast<std::uint8_t>(value >> (8 * i));
@@ -184,17 +192,23 @@ TEST_P(PresentationHeaders, AreCheckedAgainstTheStream)
     EXPECT_EQ(ParsePresentation(GetParam().stream, GetParam().stream.size(), p), GetParam().status);
 }
 
-const std::vector<std::uint8_t> kPresentation = PresentationStream(CF_DIB, DVASPECT_CONTENT, 10, 10, {1, 2, 3, 4});
+const std::vector<std::uint8_t> kPresentation =
+    PresentationStream(CF_DIB, DVASPECT_CONTENT, 10, 10, {1, 2, 3, 4});
 
 INSTANTIATE_TEST_SUITE_P(
     Damaged, PresentationHeaders,
-    ::testing::Values(HeaderCase{"Whole", kPresentation, platform::S_OK},
-                      HeaderCase{"CutInTheHeader", {kPresentation.begin(), kPresentation.begin() + 30}, platform::E_FAIL},
-                      HeaderCase{"NamedFormat", Patched(kPresentation, 0, 7), platform::E_FAIL},
-                      HeaderCase{"TargetDeviceBelowItsOwnSize", Patched(kPresentation, 8, 3), platform::E_FAIL},
-                      HeaderCase{"TargetDeviceBeyondTheStream", Patched(kPresentation, 8, 60000), platform::E_FAIL},
-                      HeaderCase{"DataBeyondTheStream", Patched(kPresentation, 36, 5), platform::E_FAIL},
-                      HeaderCase{"DataAboveSixteenMebibytes", Patched(kPresentation, 36, (16u << 20) + 1), platform::E_OUTOFMEMORY}),
+    ::testing::Values(
+        HeaderCase{"Whole", kPresentation, platform::S_OK},
+        HeaderCase{"CutInTheHeader",
+                   {kPresentation.begin(), kPresentation.begin() + 30},
+                   platform::E_FAIL},
+        HeaderCase{"NamedFormat", Patched(kPresentation, 0, 7), platform::E_FAIL},
+        HeaderCase{"TargetDeviceBelowItsOwnSize", Patched(kPresentation, 8, 3), platform::E_FAIL},
+        HeaderCase{"TargetDeviceBeyondTheStream", Patched(kPresentation, 8, 60000),
+                   platform::E_FAIL},
+        HeaderCase{"DataBeyondTheStream", Patched(kPresentation, 36, 5), platform::E_FAIL},
+        HeaderCase{"DataAboveSixteenMebibytes", Patched(kPresentation, 36, (16u << 20) + 1),
+                   platform::E_OUTOFMEMORY}),
     [](const auto& row) { return std::string(row.param.name); });
 
 class PackageHeaders : public ::testing::TestWithParam<HeaderCase> {};
@@ -202,7 +216,8 @@ class PackageHeaders : public ::testing::TestWithParam<HeaderCase> {};
 TEST_P(PackageHeaders, AreCheckedAgainstTheStream)
 {
     PackageInfo info;
-    EXPECT_EQ(ParsePackageHeader(GetParam().stream, GetParam().stream.size(), info), GetParam().status);
+    EXPECT_EQ(ParsePackageHeader(GetParam().stream, GetParam().stream.size(), info),
+              GetParam().status);
 }
 
 const std::vector<std::uint8_t> kPackage = PackageStream("a.txt", "C:\\T\\A.TXT", {'x', 'y'});
@@ -210,10 +225,15 @@ const std::vector<std::uint8_t> kPackage = PackageStream("a.txt", "C:\\T\\A.TXT"
 INSTANTIATE_TEST_SUITE_P(
     Damaged, PackageHeaders,
     ::testing::Values(HeaderCase{"Whole", kPackage, platform::S_OK},
-                      HeaderCase{"LabelWithoutItsZero", {kPackage.begin(), kPackage.begin() + 9}, platform::E_FAIL},
-                      HeaderCase{"ALinkNotAFile", Patched(kPackage, 28, 0x00010000), platform::E_FAIL},
-                      HeaderCase{"FileBeyondTheStream", Patched(kPackage, kPackage.size() - 6, 3), platform::E_FAIL},
-                      HeaderCase{"TemporaryPathBeyondTheStream", Patched(kPackage, 32, 0xFFFFFFF0), platform::E_FAIL}),
+                      HeaderCase{"LabelWithoutItsZero",
+                                 {kPackage.begin(), kPackage.begin() + 9},
+                                 platform::E_FAIL},
+                      HeaderCase{"ALinkNotAFile", Patched(kPackage, 28, 0x00010000),
+                                 platform::E_FAIL},
+                      HeaderCase{"FileBeyondTheStream", Patched(kPackage, kPackage.size() - 6, 3),
+                                 platform::E_FAIL},
+                      HeaderCase{"TemporaryPathBeyondTheStream", Patched(kPackage, 32, 0xFFFFFFF0),
+                                 platform::E_FAIL}),
     [](const auto& row) { return std::string(row.param.name); });
 
 TEST(OleStreams, PackageNameFallsBackToTheTemporaryPathsLastPart)

@@ -29,7 +29,8 @@ public:
 void Walk(const doc::MemoryTree& tree, doc::NodeId node, std::vector<const doc::ElementRef*>& found)
 {
     const doc::ElementRef* element = tree.Element(node);
-    if (element && (element->Kind() == doc::ELEM_METAFILE || element->Kind() == doc::ELEM_OLE_OBJECT)) {
+    if (element &&
+        (element->Kind() == doc::ELEM_METAFILE || element->Kind() == doc::ELEM_OLE_OBJECT)) {
         found.push_back(element);
     }
     for (doc::NodeId child : tree.Children(node)) {
@@ -51,8 +52,9 @@ TEST(PictureCorpus, EveryRenderingAndObjectPlaysWithoutDamage)
     for (const auto& entry : fs::directory_iterator(folder)) {
         SCOPED_TRACE(entry.path().filename().string());
         doc::CEnvelonDoc document;
-        document.AttachStream(platform::CreateMemoryStream(testing_support::ReadFile(entry.path().string())),
-                              entry.path().string());
+        document.AttachStream(
+            platform::CreateMemoryStream(testing_support::ReadFile(entry.path().string())),
+            entry.path().string());
         doc::DocumentTree tree;
         tree.Build(document, nullptr);
         std::vector<const doc::ElementRef*> found;
@@ -63,11 +65,13 @@ TEST(PictureCorpus, EveryRenderingAndObjectPlaysWithoutDamage)
             metafile::Picture picture;
             if (element->Kind() == doc::ELEM_METAFILE) {
                 std::size_t n = 0;
-                ASSERT_EQ(metafile::LoadAttachmentMetafile(testing_support::ReadFile(path), picture, n), platform::S_OK);
+                ASSERT_EQ(
+                    metafile::LoadAttachmentMetafile(testing_support::ReadFile(path), picture, n),
+                    platform::S_OK);
                 ++renderings;
             } else {
                 NoPane pane;
-                EmbeddedItem item;
+                CEmbeddedItem item;
                 ASSERT_EQ(item.LoadFromFile(&pane, path), platform::S_OK);
                 DrawPlan plan;
                 const metafile::PixelRect client{0, 0, 800, 600};
