@@ -166,6 +166,11 @@ std::vector<std::uint8_t> Cut(std::vector<std::uint8_t> bytes, std::size_t drop)
     return bytes;
 }
 
+DibBuilder OneColourRle8(std::int32_t width, std::int32_t height)
+{
+    return DibBuilder(width, height, 8).Compression(BI_RLE8).ColorsUsed(1).Colours({0});
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Hostile, DibHostile,
     ::testing::Values(
@@ -195,20 +200,8 @@ INSTANTIATE_TEST_SUITE_P(
         HostileDib{"PixelsBeyondTheLimit", DibBuilder(65536, 65536, 1).Bits({}).Bytes(),
                    platform::E_OUTOFMEMORY},
         HostileDib{"RunLengthClaimingRowsItsBytesCannotHold",
-                   DibBuilder(4096, 4096, 8)
-                       .Compression(BI_RLE8)
-                       .ColorsUsed(1)
-                       .Colours({0})
-                       .Bits({0, 1})
-                       .Bytes(),
-                   platform::E_FAIL},
-        HostileDib{"RunLengthFromTheTop",
-                   DibBuilder(1, -1, 8)
-                       .Compression(BI_RLE8)
-                       .ColorsUsed(1)
-                       .Colours({0})
-                       .Bits({0, 1})
-                       .Bytes(),
+                   OneColourRle8(4096, 4096).Bits({0, 1}).Bytes(), platform::E_FAIL},
+        HostileDib{"RunLengthFromTheTop", OneColourRle8(1, -1).Bits({0, 1}).Bytes(),
                    platform::E_FAIL},
         HostileDib{"BitFieldsOnEightBits",
                    DibBuilder(1, 1, 8).Compression(BI_BITFIELDS).Masks(1, 2, 4).Bytes(),
