@@ -1,0 +1,1510 @@
+#include "viewer/render/richtext/rtf_reader.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+#include "platform/text.h"
+#include "viewer/render/richtext/picture_check_p.h"
+#include "viewer/render/richtext/rtf_keywords_p.h"
+#include "viewer/render/richtext/rtf_text_p.h"
+#include "viewer/render/richtext/rtf_tokenizer_p.h"
+
+namespace viewer::render::richtext {
+
+namespace {
+
+constexpr std::size_t kBudgetFactor = 16;
+constexpr std::size_t kBudgetSlack = 64 * 1024;
+constexpr std::size_t kMaxInstructionBytes = 4096;
+constexpr std::size_t kMaxNameBytes = 1024;
+constexpr std::size_t kMaxCellsPerRow = 256;
+constexpr std::size_t kMaxGridColumns = 512;
+constexpr std::int32_t kDefaultCellWidth = 1440;
+
+// Where the text of a group goes.
+enum class Dest : std::uint8_t {
+    Body,             // the document
+    Skip,             // nowhere, and nothing inside the group counts
+    Hold,             // nowhere, but a \result, \fldrslt or \ud inside resumes `resume`
+    FontTable,
+    ColorTable,
+    FieldInstruction,
+    Picture,
+    ListText,
+    Bookmark,
+};
+
+// The state RTF saves at '{' and restores at '}'.
+struct State {
+    CharFormat chars;
+    ParagraphFormat para;
+    std::uint32_t codePage = 1252;
+    std::int32_t field = -1; // index into the reader's open fields
+    Dest dest = Dest::Body;
+    Dest resume = Dest::Body;
+    std::uint8_t ucSkip = 1;
+    std::uint8_t tableDepth = 0; // \intbl and \itap: 0 outside tables
+    bool inTable = false;
+    bool rowProperties = false; // inside \*\nesttableprops
+    bool starred = false;       // the group began with \*
+    bool first = true;          // nothing but \* has come in the group yet
+    bool ownsPicture = false;
+    bool ownsField = false;
+    bool ownsBookmark = false;
+    bool ownsFontTable = false;
+};
+
+struct CellDefinition {
+    std::int32_t right = 0;
+    bool defined = false; // \cellx came
+    bool mergeFirst = false, mergeNext = false;
+    bool verticalFirst = false, verticalNext = false;
+    CellAlignment alignment = CellAlignment::Top;
+    std::uint32_t shading = kAutoColor;
+    BorderLine borders[4];
+};
+
+struct RowDefinition {
+    std::int32_t left = 0;
+    RowAlignment alignment = RowAlignment::Left;
+    std::vector<CellDefinition> cells;
+    CellDefinition pending;
+};
+
+// A cell while its table is open: its blocks are final, its place on the grid is not.
+struct PendingCell {
+    Cell cell;
+    std::int32_t right = 0;
+    bool mergeNext = false;
+    bool verticalFirst = false;
+    bool verticalNext = false;
+};
+
+struct PendingRow {
+    std::uint32_t firstCell = 0; // into the level's cells
+    std::uint32_t cellCount = 0;
+    std::int32_t left = 0;
+    RowAlignment alignment = RowAlignment::Left;
+};
+
+// One open table nesting level.
+struct Level {
+    std::vector<PendingCell> cells; // every cell of the table so far
+    std::vector<PendingRow> rows;
+    std::size_t rowStart = 0;       // first cell of the row being filled
+    std::vector<Block> blocks;      // of the cell being filled
+};
+
+struct OpenField {
+    std::string instruction;
+    bool resultSeen = false;
+    std::uint32_t link = kNoLink;
+};
+
+struct PendingPicture {
+    Picture picture;
+    int highNibble = -1;
+};
+
+template <typename T>
+void HashField(std::size_t& seed, const T& value)
+{
+    seed ^= std::hash<T>{}(value) + 0x9E3779B97F4A7C15ull + (seed << 6) + (seed >> 2);
+}
+
+struct CharFormatHash {
+    std::size_t operator()(const CharFormat& f) const
+    {
+        std::size_t seed = f.font;
+        HashField(seed, f.halfPoints);
+        HashField(seed, f.color);
+        HashField(seed, f.background ^ (std::size_t{f.highlight} << 32));
+        HashField(seed, f.link);
+        const unsigned flags = unsigned(f.bold) | unsigned(f.italic) << 1 | unsigned(f.strike) << 2 |
+                               unsigned(f.hidden) << 3 | unsigned(f.caps) << 4 |
+                               unsigned(f.smallCaps) << 5 | unsigned(f.underline) << 8 |
+                               unsigned(f.position) << 12;
+        HashField(seed, flags);
+        return seed;
+    }
+};
+
+struct ParagraphFormatHash {
+    std::size_t operator()(const ParagraphFormat& f) const
+    {
+        std::size_t seed = static_cast<std::size_t>(f.alignment) | std::size_t{f.rightToLeft} << 4 |
+                           std::size_t{f.lineSpacingMultiple} << 5 | std::size_t{f.listLevel} << 8;
+        for (const std::int32_t v : {f.leftIndent, f.rightIndent, f.firstLineIndent,
+                                     f.spaceBefore, f.spaceAfter, f.lineSpacing, f.listId}) {
+            HashField(seed, v);
+        }
+        return seed;
+    }
+};
+
+std::uint8_t Clamp8(std::int32_t value, std::int32_t high)
+{
+    return static_cast<std::uint8_t>(std::clamp(value, 0, high));
+}
+
+class Reader {
+public:
+    explicit Reader(std::span<const std::uint8_t> rtf)
+        : m_tokens(rtf), m_budget(rtf.size() <= (SIZE_MAX - kBudgetSlack) / kBudgetFactor
+                                      ? rtf.size() * kBudgetFactor + kBudgetSlack
+                                      : SIZE_MAX)
+    {
+        m_states.emplace_back();
+    }
+
+    Document Read()
+    {
+        for (;;) {
+            const Token token = m_tokens.Next();
+            if (token.kind == TokenKind::End) {
+                break;
+            }
+            if (m_overflow > 0) {
+                // Inside a group beyond the depth limit: only its nesting counts.
+                if (token.kind == TokenKind::GroupStart) {
+                    ++m_overflow;
+                } else if (token.kind == TokenKind::GroupEnd) {
+                    --m_overflow;
+                }
+                continue;
+            }
+            Dispatch(token);
+        }
+        Flush();
+        EndParagraph(false);
+        while (!m_levels.empty()) {
+            CloseLevel();
+        }
+        m_doc.body = AppendBlocks(m_bodyBlocks);
+        return std::move(m_doc);
+    }
+
+private:
+    State& Top() { return m_states.back(); }
+
+    void Dispatch(const Token& token)
+    {
+        switch (token.kind) {
+        case TokenKind::GroupStart:
+            Flush();
+            m_skip = 0;
+            if (m_states.size() >= kMaxGroupDepth) {
+                m_overflow = 1;
+                return;
+            }
+            m_states.push_back(Top());
+            Top().starred = false;
+            Top().first = true;
+            Top().rowProperties = m_states[m_states.size() - 2].rowProperties;
+            Top().ownsPicture = Top().ownsField = Top().ownsBookmark = Top().ownsFontTable = false;
+            return;
+        case TokenKind::GroupEnd:
+            Flush();
+            m_skip = 0;
+            EndGroup();
+            return;
+        case TokenKind::ControlSymbol:
+            ControlSymbol(token.text[0]);
+            return;
+        case TokenKind::ControlWord:
+            ControlWord(token);
+            return;
+        case TokenKind::HexByte:
+            if (Skipping()) {
+                return;
+            }
+            Top().first = false;
+            if (Top().dest == Dest::Picture) {
+                return; // hex pictures are written as text, never as \'hh
+            }
+            m_pending.Add(token.byte, Top().codePage, Sink());
+            return;
+        case TokenKind::Text:
+            Text(token.text);
+            return;
+        case TokenKind::Binary:
+            if (m_skip > 0) {
+                --m_skip;
+                return;
+            }
+            if (Top().dest == Dest::Picture && m_picture && !OverBudget(token.text.size())) {
+                auto& data = m_picture->picture.data;
+                data.insert(data.end(), token.text.begin(), token.text.end());
+                m_pictureBytes += token.text.size();
+            }
+            return;
+        case TokenKind::End:
+            return;
+        }
+    }
+
+    // \ucN: after \uN, that many characters of fallback are skipped. A byte of text, a
+    // \'hh, and a control word or symbol each count as one; a group boundary ends it.
+    bool Skipping()
+    {
+        if (m_skip > 0) {
+            --m_skip;
+            return true;
+        }
+        return false;
+    }
+
+    void Text(std::string_view text)
+    {
+        if (m_skip > 0) {
+            const std::size_t skipped = std::min<std::size_t>(m_skip, text.size());
+            m_skip -= static_cast<std::uint32_t>(skipped);
+            text.remove_prefix(skipped);
+            if (text.empty()) {
+                return;
+            }
+        }
+        State& state = Top();
+        state.first = false;
+        switch (state.dest) {
+        case Dest::Skip:
+        case Dest::Hold:
+            return;
+        case Dest::Picture:
+            AddHex(text);
+            return;
+        case Dest::ColorTable:
+            for (const char c : text) {
+                if (c == ';') {
+                    CommitColor();
+                }
+            }
+            return;
+        case Dest::FontTable: {
+            // Each entry ends with ';'.
+            std::size_t start = 0;
+            for (std::size_t i = 0; i <= text.size(); ++i) {
+                if (i == text.size() || text[i] == ';') {
+                    if (i > start) {
+                        m_pending.AddText(text.substr(start, i - start), state.codePage, Sink());
+                    }
+                    if (i < text.size()) {
+                        Flush();
+                        CommitFont();
+                    }
+                    start = i + 1;
+                }
+            }
+            return;
+        }
+        default:
+            m_pending.AddText(text, state.codePage, Sink());
+            return;
+        }
+    }
+
+    // Where decoded text goes for the current destination.
+    std::string& Sink()
+    {
+        switch (Top().dest) {
+        case Dest::Body:
+            if (!EnsureRun()) {
+                m_discard.clear();
+                return m_discard;
+            }
+            return m_doc.text;
+        case Dest::ListText:
+            return Bounded(m_listText);
+        case Dest::FieldInstruction:
+            if (Top().field >= 0) {
+                return Bounded(m_fields[static_cast<std::size_t>(Top().field)].instruction,
+                               kMaxInstructionBytes);
+            }
+            break;
+        case Dest::FontTable:
+            return Bounded(m_fontName);
+        case Dest::Bookmark:
+            return Bounded(m_bookmark);
+        default:
+            break;
+        }
+        m_discard.clear();
+        return m_discard;
+    }
+
+    std::string& Bounded(std::string& text, std::size_t limit = kMaxNameBytes)
+    {
+        if (text.size() >= limit) {
+            m_discard.clear();
+            return m_discard;
+        }
+        return text;
+    }
+
+    void Flush()
+    {
+        if (!m_pending.Empty()) {
+            m_pending.Flush(Sink());
+        }
+    }
+
+    void AppendChar(char32_t c)
+    {
+        Flush();
+        c = MapSymbolCharacter(c, Top().codePage);
+        if ((c < 0x20 && c != '\t' && c != '\n') || c == 0xFEFF || c > 0x10FFFF ||
+            (c >= 0xD800 && c <= 0xDFFF)) {
+            return;
+        }
+        platform::AppendUtf8(Sink(), c);
+    }
+
+    void ControlSymbol(char c)
+    {
+        Flush();
+        State& state = Top();
+        if (c == '*') {
+            if (state.first) {
+                state.starred = true;
+            }
+            return;
+        }
+        if (Skipping()) {
+            return;
+        }
+        state.first = false;
+        switch (c) {
+        case '\\':
+        case '{':
+        case '}':
+            if (state.dest == Dest::FontTable || state.dest == Dest::Picture) {
+                return;
+            }
+            m_pending.Add(static_cast<std::uint8_t>(c), state.codePage, Sink());
+            return;
+        case '~':
+            AppendChar(0x00A0);
+            return;
+        case '_':
+            AppendChar(0x2011);
+            return;
+        case '\t':
+            AppendChar('\t');
+            return;
+        default:
+            return; // \- (optional hyphen), \| and \: (index and formula marks) show nothing
+        }
+    }
+
+    void ControlWord(const Token& token)
+    {
+        Flush();
+        const Keyword keyword = LookUpKeyword(token.text);
+        State& state = Top();
+        const bool first = state.first;
+        state.first = false;
+        if (first && state.starred && !keyword.destination) {
+            state.dest = Dest::Skip;
+            return;
+        }
+        if (state.dest == Dest::Skip) {
+            return;
+        }
+        if (keyword.kw == Kw::U) {
+            if (Skipping()) {
+                return;
+            }
+            UnicodeCharacter(token.parameter);
+            return;
+        }
+        if (Skipping()) {
+            return;
+        }
+        if (keyword.destination) {
+            Destination(keyword.kw);
+            return;
+        }
+        const std::int32_t p = token.hasParameter ? token.parameter : 1;
+        const bool on = !token.hasParameter || token.parameter != 0;
+        switch (state.dest) {
+        case Dest::FontTable:
+            FontWord(keyword.kw, p);
+            return;
+        case Dest::ColorTable:
+            ColorWord(keyword.kw, p);
+            return;
+        case Dest::Picture:
+            PictureWord(keyword.kw, token);
+            return;
+        default:
+            break;
+        }
+        if (CharacterWord(keyword.kw, p, on, token.hasParameter) ||
+            ParagraphWord(keyword.kw, p, on) || TableWord(keyword.kw, p)) {
+            return;
+        }
+        DocumentWord(keyword.kw, p);
+    }
+
+    void UnicodeCharacter(std::int32_t value)
+    {
+        // \uN is a signed 16-bit value; negative ones stand for the upper half.
+        char32_t c = static_cast<char32_t>(value < 0 ? value + 65536 : value) & 0xFFFF;
+        m_skip = Top().ucSkip;
+        if (c >= 0xD800 && c <= 0xDBFF) {
+            m_highSurrogate = c;
+            return;
+        }
+        if (c >= 0xDC00 && c <= 0xDFFF) {
+            if (m_highSurrogate == 0) {
+                return;
+            }
+            c = 0x10000 + ((m_highSurrogate - 0xD800) << 10) + (c - 0xDC00);
+        }
+        m_highSurrogate = 0;
+        if (Top().dest == Dest::Picture || Top().dest == Dest::ColorTable) {
+            return;
+        }
+        AppendChar(c);
+    }
+
+    void Destination(Kw kw)
+    {
+        State& state = Top();
+        const Dest parent = state.dest;
+        switch (kw) {
+        case Kw::Fonttbl:
+            state.dest = Dest::FontTable;
+            state.ownsFontTable = true;
+            m_fontNumber = -1;
+            return;
+        case Kw::Colortbl:
+            state.dest = Dest::ColorTable;
+            m_color = {};
+            return;
+        case Kw::Field:
+            if (m_fields.size() >= kMaxGroupDepth) {
+                state.dest = Dest::Skip;
+                return;
+            }
+            m_fields.emplace_back();
+            state.field = static_cast<std::int32_t>(m_fields.size() - 1);
+            state.ownsField = true;
+            state.resume = parent == Dest::Hold ? state.resume : parent;
+            state.dest = Dest::Hold;
+            return;
+        case Kw::Fldinst:
+            state.dest = state.field >= 0 ? Dest::FieldInstruction : Dest::Skip;
+            return;
+        case Kw::Fldrslt:
+            FieldResult();
+            return;
+        case Kw::Pict:
+            if (parent != Dest::Body || m_picture) {
+                state.dest = Dest::Skip;
+                return;
+            }
+            m_picture.emplace();
+            state.ownsPicture = true;
+            state.dest = Dest::Picture;
+            return;
+        case Kw::Object:
+        case Kw::Upr:
+            state.resume = parent == Dest::Hold ? state.resume : parent;
+            state.dest = Dest::Hold;
+            return;
+        case Kw::Result:
+        case Kw::Ud:
+            if (parent == Dest::Hold) {
+                state.dest = state.resume;
+            }
+            return;
+        case Kw::Bkmkstart:
+            if (parent != Dest::Body) {
+                state.dest = Dest::Skip;
+                return;
+            }
+            m_bookmark.clear();
+            state.ownsBookmark = true;
+            state.dest = Dest::Bookmark;
+            return;
+        case Kw::Listtext:
+        case Kw::Pntext:
+            if (parent != Dest::Body) {
+                state.dest = Dest::Skip;
+                return;
+            }
+            m_listText.clear();
+            state.dest = Dest::ListText;
+            return;
+        case Kw::Nesttableprops:
+            state.rowProperties = true;
+            return;
+        case Kw::Shppict:
+        case Kw::Shp:
+        case Kw::Shprslt:
+            return; // what they hold is read as it comes; their other parts are \* groups
+        default:
+            state.dest = Dest::Skip;
+            return;
+        }
+    }
+
+    void FieldResult()
+    {
+        State& state = Top();
+        if (state.field < 0) {
+            state.dest = Dest::Skip;
+            return;
+        }
+        OpenField& field = m_fields[static_cast<std::size_t>(state.field)];
+        if (!field.resultSeen) {
+            field.resultSeen = true;
+            field.link = LinkOf(field.instruction);
+        }
+        state.dest = state.resume;
+        if (field.link != kNoLink) {
+            state.chars.link = field.link;
+        }
+    }
+
+    // A HYPERLINK field's target: HYPERLINK ["address"] [\l "bookmark"] [\o "tip"] ...
+    // Every other field (INCLUDEPICTURE, INCLUDETEXT, ...) gives no link and its
+    // instruction is forgotten.
+    std::uint32_t LinkOf(std::string_view instruction)
+    {
+        std::vector<std::string> words;
+        std::size_t i = 0;
+        while (i < instruction.size() && words.size() < 16) {
+            while (i < instruction.size() &&
+                   (instruction[i] == ' ' || instruction[i] == '\t' || instruction[i] == '\n')) {
+                ++i;
+            }
+            if (i >= instruction.size()) {
+                break;
+            }
+            std::string word;
+            if (instruction[i] == '"') {
+                ++i;
+                while (i < instruction.size() && instruction[i] != '"') {
+                    word.push_back(instruction[i++]);
+                }
+                ++i;
+                words.push_back(std::move(word));
+                continue;
+            }
+            while (i < instruction.size() && instruction[i] != ' ' && instruction[i] != '\t' &&
+                   instruction[i] != '\n') {
+                word.push_back(instruction[i++]);
+            }
+            words.push_back(std::move(word));
+        }
+        if (words.empty()) {
+            return kNoLink;
+        }
+        std::string head = words[0];
+        std::transform(head.begin(), head.end(), head.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+        if (head != "HYPERLINK") {
+            return kNoLink;
+        }
+        std::string address;
+        std::string bookmark;
+        for (std::size_t w = 1; w < words.size(); ++w) {
+            const std::string& word = words[w];
+            if (word.size() == 2 && word[0] == '\\') {
+                const char option = static_cast<char>(std::tolower(static_cast<unsigned char>(word[1])));
+                if (option == 'l' && w + 1 < words.size()) {
+                    bookmark = words[++w];
+                } else if ((option == 'o' || option == 't') && w + 1 < words.size()) {
+                    ++w;
+                }
+                continue;
+            }
+            if (address.empty()) {
+                address = word;
+            }
+        }
+        std::string target = address;
+        if (!bookmark.empty()) {
+            target += '#';
+            target += bookmark;
+        }
+        if (target.empty() || OverBudget(target.size() + sizeof(Link))) {
+            return kNoLink;
+        }
+        m_doc.links.push_back(Link{std::move(target)});
+        return static_cast<std::uint32_t>(m_doc.links.size() - 1);
+    }
+
+    void EndGroup()
+    {
+        if (m_states.size() <= 1) {
+            return; // a stray '}': the outermost state stays
+        }
+        const State ended = Top();
+        if (ended.ownsPicture) {
+            FinishPicture();
+        }
+        if (ended.ownsBookmark) {
+            FinishBookmark();
+        }
+        if (ended.dest == Dest::FontTable && m_fontNumber >= 0) {
+            CommitFont();
+        }
+        if (ended.ownsField && !m_fields.empty()) {
+            m_fields.pop_back();
+        }
+        m_states.pop_back();
+        if (ended.ownsFontTable) {
+            // The body begins in the default font, which was not known before its table.
+            SelectFont(Top(), m_defaultFont);
+        }
+    }
+
+    // Characters.
+
+    bool CharacterWord(Kw kw, std::int32_t p, bool on, bool hasParameter)
+    {
+        CharFormat& c = Top().chars;
+        switch (kw) {
+        case Kw::Plain: {
+            const std::uint32_t link = c.link;
+            c = CharFormat{};
+            c.link = link;
+            SelectFont(Top(), m_defaultFont);
+            return true;
+        }
+        case Kw::B: c.bold = on; return true;
+        case Kw::I: c.italic = on; return true;
+        case Kw::Ul: c.underline = on ? Underline::Single : Underline::None; return true;
+        case Kw::Uld: c.underline = on ? Underline::Dotted : Underline::None; return true;
+        case Kw::Uldash: c.underline = on ? Underline::Dashed : Underline::None; return true;
+        case Kw::Uldb: c.underline = on ? Underline::Double : Underline::None; return true;
+        case Kw::Ulth: c.underline = on ? Underline::Thick : Underline::None; return true;
+        case Kw::Ulw: c.underline = on ? Underline::Words : Underline::None; return true;
+        case Kw::Ulwave: c.underline = on ? Underline::Wave : Underline::None; return true;
+        case Kw::Ulnone: c.underline = Underline::None; return true;
+        case Kw::Strike:
+        case Kw::Striked: c.strike = on; return true;
+        case Kw::Caps: c.caps = on; return true;
+        case Kw::Scaps: c.smallCaps = on; return true;
+        case Kw::V: c.hidden = on; return true;
+        case Kw::Super: c.position = VerticalPosition::Superscript; return true;
+        case Kw::Sub: c.position = VerticalPosition::Subscript; return true;
+        case Kw::Nosupersub: c.position = VerticalPosition::Baseline; return true;
+        case Kw::F:
+            SelectFont(Top(), hasParameter ? p : m_defaultFont);
+            return true;
+        case Kw::Fs:
+            c.halfPoints = static_cast<std::uint16_t>(p > 0 ? std::min(p, 3276) : kDefaultHalfPoints);
+            return true;
+        case Kw::Cf: c.color = ColorAt(p); return true;
+        case Kw::Cb:
+        case Kw::Chcbpat: c.background = ColorAt(p); return true;
+        case Kw::Highlight: c.highlight = ColorAt(p); return true;
+        default: return false;
+        }
+    }
+
+    void SelectFont(State& state, std::int32_t number)
+    {
+        const auto it = m_fontIndex.find(number);
+        if (it == m_fontIndex.end()) {
+            state.chars.font = kNoFont;
+            state.codePage = m_codePage;
+            return;
+        }
+        state.chars.font = it->second;
+        state.codePage = m_doc.fonts[it->second].codePage;
+    }
+
+    std::uint32_t ColorAt(std::int32_t index) const
+    {
+        if (index < 0 || static_cast<std::size_t>(index) >= m_colors.size()) {
+            return kAutoColor;
+        }
+        return m_colors[static_cast<std::size_t>(index)];
+    }
+
+    // Paragraphs.
+
+    bool ParagraphWord(Kw kw, std::int32_t p, bool on)
+    {
+        State& state = Top();
+        ParagraphFormat& f = state.para;
+        switch (kw) {
+        case Kw::Pard:
+            f = ParagraphFormat{};
+            state.inTable = false;
+            state.tableDepth = 0;
+            return true;
+        case Kw::Ql: f.alignment = Alignment::Left; return true;
+        case Kw::Qr: f.alignment = Alignment::Right; return true;
+        case Kw::Qc: f.alignment = Alignment::Center; return true;
+        case Kw::Qj:
+        case Kw::Qd: f.alignment = Alignment::Justify; return true;
+        case Kw::Li: f.leftIndent = p; return true;
+        case Kw::Ri: f.rightIndent = p; return true;
+        case Kw::Fi: f.firstLineIndent = p; return true;
+        case Kw::Sb: f.spaceBefore = p; return true;
+        case Kw::Sa: f.spaceAfter = p; return true;
+        case Kw::Sl: f.lineSpacing = p == 1000 ? 0 : p; return true; // \sl1000: "auto"
+        case Kw::Slmult: f.lineSpacingMultiple = on; return true;
+        case Kw::Ls: f.listId = p; return true;
+        case Kw::Ilvl: f.listLevel = Clamp8(p, 8); return true;
+        case Kw::Rtlpar: f.rightToLeft = true; return true;
+        case Kw::Ltrpar: f.rightToLeft = false; return true;
+        case Kw::Intbl:
+            state.inTable = on;
+            if (on && state.tableDepth == 0) {
+                state.tableDepth = 1;
+            }
+            return true;
+        case Kw::Itap:
+            state.tableDepth = Clamp8(p, static_cast<std::int32_t>(kMaxTableDepth));
+            state.inTable = state.tableDepth > 0;
+            return true;
+        default:
+            break;
+        }
+        if (state.dest != Dest::Body) {
+            if (state.dest == Dest::ListText && kw == Kw::Tab) {
+                AppendChar('\t');
+            }
+            return kw == Kw::Par || kw == Kw::Line || kw == Kw::Tab || kw == Kw::Page ||
+                   kw == Kw::Sect || kw == Kw::Column;
+        }
+        switch (kw) {
+        case Kw::Par:
+        case Kw::Column:
+            EndParagraph(true);
+            return true;
+        case Kw::Page:
+            EndParagraph(true);
+            m_breakBefore = BreakBefore::Page;
+            return true;
+        case Kw::Sect:
+            EndParagraph(true);
+            m_breakBefore = BreakBefore::Section;
+            return true;
+        case Kw::Line: AppendChar('\n'); return true;
+        case Kw::Tab: AppendChar('\t'); return true;
+        default: return false;
+        }
+    }
+
+    void DocumentWord(Kw kw, std::int32_t p)
+    {
+        switch (kw) {
+        case Kw::Ansi: SetDocumentCodePage(1252); return;
+        case Kw::Mac: SetDocumentCodePage(10000); return;
+        case Kw::Pc: SetDocumentCodePage(437); return;
+        case Kw::Pca: SetDocumentCodePage(850); return;
+        case Kw::Ansicpg:
+            if (p > 0) {
+                SetDocumentCodePage(static_cast<std::uint32_t>(p));
+            }
+            return;
+        case Kw::Deff: m_defaultFont = p; return;
+        case Kw::Uc: Top().ucSkip = Clamp8(p, 255); return;
+        case Kw::Fromhtml:
+            if (p != 0) {
+                m_doc.encapsulation = Encapsulation::Html;
+            }
+            return;
+        case Kw::Fromtext: m_doc.encapsulation = Encapsulation::Text; return;
+        case Kw::Emdash: AppendChar(0x2014); return;
+        case Kw::Endash: AppendChar(0x2013); return;
+        case Kw::Bullet: AppendChar(0x2022); return;
+        case Kw::Lquote: AppendChar(0x2018); return;
+        case Kw::Rquote: AppendChar(0x2019); return;
+        case Kw::Ldblquote: AppendChar(0x201C); return;
+        case Kw::Rdblquote: AppendChar(0x201D); return;
+        case Kw::Emspace: AppendChar(0x2003); return;
+        case Kw::Enspace: AppendChar(0x2002); return;
+        case Kw::Qmspace: AppendChar(0x2005); return;
+        case Kw::Zwj: AppendChar(0x200D); return;
+        case Kw::Zwnj: AppendChar(0x200C); return;
+        case Kw::Zwbo: AppendChar(0x200B); return;
+        case Kw::Ltrmark: AppendChar(0x200E); return;
+        case Kw::Rtlmark: AppendChar(0x200F); return;
+        default: return; // unknown words change nothing
+        }
+    }
+
+    void SetDocumentCodePage(std::uint32_t codePage)
+    {
+        m_codePage = codePage;
+        for (State& state : m_states) {
+            if (state.chars.font == kNoFont) {
+                state.codePage = codePage;
+            }
+        }
+    }
+
+    // Runs and paragraphs.
+
+    std::size_t ModelBytes() const
+    {
+        return m_doc.text.size() + m_doc.runs.size() * sizeof(Run) +
+               m_doc.paragraphs.size() * sizeof(Paragraph) + m_doc.cells.size() * sizeof(Cell) +
+               m_doc.rows.size() * sizeof(Row) + m_doc.blocks.size() * sizeof(Block) +
+               m_doc.tables.size() * sizeof(Table) + m_doc.fonts.size() * sizeof(Font) +
+               m_doc.links.size() * sizeof(Link) + m_doc.columnEdges.size() * 4 +
+               m_doc.pictures.size() * sizeof(Picture) +
+               (m_doc.charFormats.size() + m_doc.paragraphFormats.size()) * 64 +
+               m_pictureBytes + m_pendingCells * sizeof(PendingCell) +
+               m_bodyBlocks.size() * sizeof(Block);
+    }
+
+    bool OverBudget(std::size_t adding)
+    {
+        if (m_doc.limitReached) {
+            return true;
+        }
+        const std::size_t used = ModelBytes();
+        if (used > m_budget || adding > m_budget - used) {
+            m_doc.limitReached = true;
+            return true;
+        }
+        return false;
+    }
+
+    std::uint32_t InternChars(const CharFormat& format)
+    {
+        if (m_lastChars && *m_lastChars == format) {
+            return m_lastCharsIndex;
+        }
+        auto [it, added] =
+            m_charIndex.try_emplace(format, static_cast<std::uint32_t>(m_doc.charFormats.size()));
+        if (added) {
+            m_doc.charFormats.push_back(format);
+        }
+        m_lastChars = format;
+        m_lastCharsIndex = it->second;
+        return it->second;
+    }
+
+    std::uint32_t InternParagraph(const ParagraphFormat& format)
+    {
+        auto [it, added] = m_paraIndex.try_emplace(
+            format, static_cast<std::uint32_t>(m_doc.paragraphFormats.size()));
+        if (added) {
+            m_doc.paragraphFormats.push_back(format);
+        }
+        return it->second;
+    }
+
+    // Makes the last run a text run in the current format that text can be added to.
+    bool EnsureRun()
+    {
+        const std::uint32_t format = InternChars(Top().chars);
+        if (m_openRun && m_doc.runs.back().format == format) {
+            return true;
+        }
+        CloseRun();
+        if (OverBudget(sizeof(Run))) {
+            return false;
+        }
+        m_doc.runs.push_back(
+            Run{RunKind::Text, format, static_cast<std::uint32_t>(m_doc.text.size()), 0});
+        m_openRun = true;
+        return true;
+    }
+
+    void CloseRun()
+    {
+        if (!m_openRun) {
+            return;
+        }
+        m_openRun = false;
+        Run& run = m_doc.runs.back();
+        run.count = static_cast<std::uint32_t>(m_doc.text.size() - run.first);
+        if (run.count == 0) {
+            m_doc.runs.pop_back();
+        }
+    }
+
+    Range AppendText(std::string_view text)
+    {
+        CloseRun();
+        const Range range{static_cast<std::uint32_t>(m_doc.text.size()),
+                          static_cast<std::uint32_t>(text.size())};
+        m_doc.text.append(text);
+        return range;
+    }
+
+    void FinishBookmark()
+    {
+        if (m_bookmark.empty() || OverBudget(m_bookmark.size() + sizeof(Run))) {
+            return;
+        }
+        const std::uint32_t format = InternChars(m_states[m_states.size() - 2].chars);
+        const Range name = AppendText(m_bookmark);
+        m_doc.runs.push_back(Run{RunKind::Anchor, format, name.first, name.count});
+    }
+
+    // Ends the paragraph being read. `explicitEnd`: a \par, \cell or \row ended it; at the
+    // end of the body an empty last paragraph is no paragraph at all.
+    void EndParagraph(bool explicitEnd, std::size_t level = SIZE_MAX)
+    {
+        CloseRun();
+        const State& state = Top();
+        const bool empty = m_doc.runs.size() == m_paragraphFirstRun && m_listText.empty();
+        if (!explicitEnd && empty) {
+            return;
+        }
+        if (level == SIZE_MAX) {
+            level = state.inTable ? std::max<std::size_t>(state.tableDepth, 1) : 0;
+        }
+        if (OverBudget(sizeof(Paragraph) + sizeof(Block) + m_listText.size())) {
+            m_doc.runs.resize(m_paragraphFirstRun);
+            m_listText.clear();
+            return;
+        }
+        Paragraph paragraph;
+        paragraph.format = InternParagraph(state.para);
+        paragraph.runs = Range{static_cast<std::uint32_t>(m_paragraphFirstRun),
+                               static_cast<std::uint32_t>(m_doc.runs.size() - m_paragraphFirstRun)};
+        std::string_view list = m_listText;
+        while (!list.empty() && (list.back() == '\t' || list.back() == ' ')) {
+            list.remove_suffix(1);
+        }
+        if (!list.empty()) {
+            paragraph.listText = AppendText(list);
+        }
+        paragraph.breakBefore = m_breakBefore;
+        m_breakBefore = BreakBefore::None;
+        m_listText.clear();
+        m_doc.paragraphs.push_back(paragraph);
+        m_paragraphFirstRun = m_doc.runs.size();
+        OpenLevels(level);
+        Container(level).push_back(
+            Block{BlockKind::Paragraph, static_cast<std::uint32_t>(m_doc.paragraphs.size() - 1)});
+    }
+
+    void FinishPicture()
+    {
+        PendingPicture pending = std::move(*m_picture);
+        m_picture.reset();
+        Picture& picture = pending.picture;
+        picture.usable = CheckPicture(picture);
+        if (OverBudget(sizeof(Picture) + sizeof(Run))) {
+            return;
+        }
+        const State& parent = m_states[m_states.size() - 2];
+        const std::uint32_t format = InternChars(parent.chars);
+        CloseRun();
+        m_doc.pictures.push_back(std::move(picture));
+        m_doc.runs.push_back(
+            Run{RunKind::Picture, format, static_cast<std::uint32_t>(m_doc.pictures.size() - 1), 0});
+    }
+
+    // Pictures.
+
+    void PictureWord(Kw kw, const Token& token)
+    {
+        if (!m_picture) {
+            return;
+        }
+        Picture& picture = m_picture->picture;
+        const std::int32_t p = token.parameter;
+        switch (kw) {
+        case Kw::Pngblip: picture.format = PictureFormat::Png; return;
+        case Kw::Jpegblip: picture.format = PictureFormat::Jpeg; return;
+        case Kw::Emfblip: picture.format = PictureFormat::Emf; return;
+        case Kw::Macpict: picture.format = PictureFormat::MacPict; return;
+        case Kw::Wmetafile:
+            picture.format = PictureFormat::Wmf;
+            picture.metafileMapMode = token.hasParameter ? p : 1;
+            return;
+        case Kw::Dibitmap: picture.format = PictureFormat::Dib; return;
+        case Kw::Wbitmap: picture.format = PictureFormat::Ddb; return;
+        case Kw::Picw: picture.width = p; return;
+        case Kw::Pich: picture.height = p; return;
+        case Kw::Picwgoal: picture.goalWidth = p; return;
+        case Kw::Pichgoal: picture.goalHeight = p; return;
+        case Kw::Picscalex: picture.scaleX = p; return;
+        case Kw::Picscaley: picture.scaleY = p; return;
+        case Kw::Piccropl: picture.cropLeft = p; return;
+        case Kw::Piccropr: picture.cropRight = p; return;
+        case Kw::Piccropt: picture.cropTop = p; return;
+        case Kw::Piccropb: picture.cropBottom = p; return;
+        case Kw::Wbmbitspixel: picture.bitsPerPixel = static_cast<std::uint16_t>(std::clamp(p, 0, 64)); return;
+        case Kw::Wbmplanes: picture.planes = static_cast<std::uint16_t>(std::clamp(p, 0, 64)); return;
+        case Kw::Wbmwidthbytes: picture.widthBytes = p; return;
+        default: return;
+        }
+    }
+
+    void AddHex(std::string_view text)
+    {
+        if (!m_picture || OverBudget(text.size() / 2 + 1)) {
+            return;
+        }
+        auto& data = m_picture->picture.data;
+        const std::size_t before = data.size();
+        int high = m_picture->highNibble;
+        for (const char c : text) {
+            int digit;
+            if (c >= '0' && c <= '9') {
+                digit = c - '0';
+            } else if (c >= 'a' && c <= 'f') {
+                digit = c - 'a' + 10;
+            } else if (c >= 'A' && c <= 'F') {
+                digit = c - 'A' + 10;
+            } else {
+                continue;
+            }
+            if (high < 0) {
+                high = digit;
+            } else {
+                data.push_back(static_cast<std::uint8_t>(high << 4 | digit));
+                high = -1;
+            }
+        }
+        m_picture->highNibble = high;
+        m_pictureBytes += data.size() - before;
+    }
+
+    // Font and colour tables.
+
+    void FontWord(Kw kw, std::int32_t p)
+    {
+        switch (kw) {
+        case Kw::F:
+            if (m_fontNumber >= 0) {
+                CommitFont();
+            }
+            m_fontNumber = p;
+            m_font = Font{};
+            m_font.number = p;
+            m_fontCpg = 0;
+            Top().codePage = m_codePage;
+            return;
+        case Kw::Fnil: m_font.family = FontFamily::Nil; return;
+        case Kw::Froman: m_font.family = FontFamily::Roman; return;
+        case Kw::Fswiss: m_font.family = FontFamily::Swiss; return;
+        case Kw::Fmodern: m_font.family = FontFamily::Modern; return;
+        case Kw::Fscript: m_font.family = FontFamily::Script; return;
+        case Kw::Fdecor: m_font.family = FontFamily::Decorative; return;
+        case Kw::Ftech: m_font.family = FontFamily::Technical; return;
+        case Kw::Fcharset:
+            m_font.charset = static_cast<std::uint8_t>(std::clamp(p, 0, 255));
+            Top().codePage = FontCodePage(m_font.charset, m_fontCpg, {}, m_codePage);
+            return;
+        case Kw::Cpg:
+            m_fontCpg = p;
+            Top().codePage = FontCodePage(m_font.charset, m_fontCpg, {}, m_codePage);
+            return;
+        case Kw::Fprq: m_font.pitch = Clamp8(p, 2); return;
+        default: return;
+        }
+    }
+
+    void CommitFont()
+    {
+        if (m_fontNumber < 0) {
+            m_fontName.clear();
+            return;
+        }
+        std::string_view name = m_fontName;
+        while (!name.empty() && name.front() == ' ') {
+            name.remove_prefix(1);
+        }
+        while (!name.empty() && name.back() == ' ') {
+            name.remove_suffix(1);
+        }
+        m_font.name = std::string(name);
+        m_font.codePage = FontCodePage(m_font.charset, m_fontCpg, name, m_codePage);
+        m_fontName.clear();
+        const std::int32_t number = m_fontNumber;
+        m_fontNumber = -1;
+        if (m_fontIndex.count(number) != 0 || m_doc.fonts.size() >= kNoFont ||
+            OverBudget(sizeof(Font) + m_font.name.size())) {
+            return; // the first entry of a number wins
+        }
+        m_fontIndex.emplace(number, static_cast<std::uint16_t>(m_doc.fonts.size()));
+        m_doc.fonts.push_back(std::move(m_font));
+        m_font = Font{};
+    }
+
+    void ColorWord(Kw kw, std::int32_t p)
+    {
+        const auto component = static_cast<std::uint32_t>(std::clamp(p, 0, 255));
+        switch (kw) {
+        case Kw::Red: m_color.rgb = (m_color.rgb & 0x00FFFF) | component << 16; break;
+        case Kw::Green: m_color.rgb = (m_color.rgb & 0xFF00FF) | component << 8; break;
+        case Kw::Blue: m_color.rgb = (m_color.rgb & 0xFFFF00) | component; break;
+        default: return;
+        }
+        m_color.set = true;
+    }
+
+    void CommitColor()
+    {
+        if (m_colors.size() < 0x10000 && !OverBudget(4)) {
+            m_colors.push_back(m_color.set ? m_color.rgb : kAutoColor);
+        }
+        m_color = {};
+    }
+
+    // Tables.
+
+    RowDefinition& Definition()
+    {
+        const State& state = Top();
+        std::size_t level = state.rowProperties ? std::max<std::size_t>(state.tableDepth, 2) : 1;
+        if (m_rowDefinitions.size() < level + 1) {
+            m_rowDefinitions.resize(level + 1);
+        }
+        return m_rowDefinitions[level];
+    }
+
+    BorderLine* CurrentBorder()
+    {
+        if (m_borderSide < 0) {
+            return nullptr;
+        }
+        return &Definition().pending.borders[m_borderSide];
+    }
+
+    bool TableWord(Kw kw, std::int32_t p)
+    {
+        switch (kw) {
+        case Kw::Trowd: Definition() = RowDefinition{}; m_borderSide = -1; return true;
+        case Kw::Trleft: Definition().left = p; return true;
+        case Kw::Trql: Definition().alignment = RowAlignment::Left; return true;
+        case Kw::Trqc: Definition().alignment = RowAlignment::Center; return true;
+        case Kw::Trqr: Definition().alignment = RowAlignment::Right; return true;
+        case Kw::Clmgf: Definition().pending.mergeFirst = true; return true;
+        case Kw::Clmrg: Definition().pending.mergeNext = true; return true;
+        case Kw::Clvmgf: Definition().pending.verticalFirst = true; return true;
+        case Kw::Clvmrg: Definition().pending.verticalNext = true; return true;
+        case Kw::Clcbpat: Definition().pending.shading = ColorAt(p); return true;
+        case Kw::Clvertalt: Definition().pending.alignment = CellAlignment::Top; return true;
+        case Kw::Clvertalc: Definition().pending.alignment = CellAlignment::Center; return true;
+        case Kw::Clvertalb: Definition().pending.alignment = CellAlignment::Bottom; return true;
+        case Kw::Clbrdrt: m_borderSide = int(CellSide::Top); return true;
+        case Kw::Clbrdrl: m_borderSide = int(CellSide::Left); return true;
+        case Kw::Clbrdrb: m_borderSide = int(CellSide::Bottom); return true;
+        case Kw::Clbrdrr: m_borderSide = int(CellSide::Right); return true;
+        case Kw::OtherBorder: m_borderSide = -1; return true;
+        case Kw::Brdrnone:
+        case Kw::Brdrs:
+        case Kw::Brdrdb:
+        case Kw::Brdrdot:
+        case Kw::Brdrdash:
+            if (BorderLine* border = CurrentBorder()) {
+                border->style = kw == Kw::Brdrnone ? BorderStyle::None
+                                : kw == Kw::Brdrdb ? BorderStyle::Double
+                                : kw == Kw::Brdrdot ? BorderStyle::Dotted
+                                : kw == Kw::Brdrdash ? BorderStyle::Dashed
+                                                    : BorderStyle::Single;
+            }
+            return true;
+        case Kw::Brdrw:
+            if (BorderLine* border = CurrentBorder()) {
+                border->width = static_cast<std::uint16_t>(std::clamp(p, 0, 255));
+            }
+            return true;
+        case Kw::Brdrcf:
+            if (BorderLine* border = CurrentBorder()) {
+                border->color = ColorAt(p);
+            }
+            return true;
+        case Kw::Cellx: {
+            RowDefinition& definition = Definition();
+            definition.pending.right = p;
+            definition.pending.defined = true;
+            if (definition.cells.size() < kMaxCellsPerRow) {
+                definition.cells.push_back(definition.pending);
+            }
+            definition.pending = CellDefinition{};
+            m_borderSide = -1;
+            return true;
+        }
+        default:
+            break;
+        }
+        if (Top().dest != Dest::Body) {
+            return kw == Kw::Cell || kw == Kw::Row || kw == Kw::Nestcell || kw == Kw::Nestrow;
+        }
+        const std::size_t depth = std::max<std::size_t>(Top().tableDepth, 2);
+        switch (kw) {
+        case Kw::Cell: EndCell(1); return true;
+        case Kw::Nestcell: EndCell(depth); return true;
+        case Kw::Row: EndRow(1); return true;
+        case Kw::Nestrow: EndRow(depth); return true;
+        default: return false;
+        }
+    }
+
+    std::vector<Block>& Container(std::size_t level)
+    {
+        return level == 0 ? m_bodyBlocks : m_levels[level - 1].blocks;
+    }
+
+    // Makes exactly `level` table levels open: deeper ones are finished, missing ones begun.
+    void OpenLevels(std::size_t level)
+    {
+        while (m_levels.size() > level) {
+            CloseLevel();
+        }
+        while (m_levels.size() < level) {
+            m_levels.emplace_back();
+        }
+    }
+
+    void EndCell(std::size_t level)
+    {
+        EndParagraph(true, level);
+        if (m_levels.size() < level) {
+            return; // the paragraph was dropped over budget
+        }
+        Level& open = m_levels[level - 1];
+        if (open.cells.size() - open.rowStart >= kMaxCellsPerRow ||
+            OverBudget(sizeof(PendingCell))) {
+            open.blocks.clear();
+            return;
+        }
+        PendingCell cell;
+        cell.cell.blocks = AppendBlocks(open.blocks);
+        open.blocks.clear();
+        open.cells.push_back(cell);
+        ++m_pendingCells;
+    }
+
+    void EndRow(std::size_t level)
+    {
+        CloseRun();
+        if (m_doc.runs.size() > m_paragraphFirstRun) {
+            EndCell(level); // text after the last \cell of the row makes one more cell
+        }
+        if (m_levels.size() < level) {
+            return;
+        }
+        OpenLevels(level);
+        Level& open = m_levels[level - 1];
+        if (!open.blocks.empty()) {
+            EndCell(level);
+        }
+        FinishRow(open, level);
+    }
+
+    // Gives the cells of the row being filled their widths and merges from the row's
+    // definition for this level.
+    void FinishRow(Level& open, std::size_t level)
+    {
+        const std::size_t count = open.cells.size() - open.rowStart;
+        if (count == 0) {
+            return;
+        }
+        static const RowDefinition kNone;
+        const RowDefinition& definition =
+            level < m_rowDefinitions.size() ? m_rowDefinitions[level] : kNone;
+        std::int32_t edge = definition.left;
+        for (std::size_t i = 0; i < count; ++i) {
+            PendingCell& cell = open.cells[open.rowStart + i];
+            const CellDefinition fallback;
+            const CellDefinition& def = i < definition.cells.size() ? definition.cells[i] : fallback;
+            // Boundaries must grow from left to right; a missing or backward one is given a
+            // default width.
+            const std::int64_t right = def.defined && def.right > edge
+                                           ? def.right
+                                           : std::int64_t{edge} + kDefaultCellWidth;
+            cell.right = static_cast<std::int32_t>(std::min<std::int64_t>(right, INT32_MAX));
+            cell.cell.width = cell.right - edge;
+            edge = cell.right;
+            cell.mergeNext = def.mergeNext && !def.mergeFirst && i > 0;
+            cell.verticalFirst = def.verticalFirst;
+            cell.verticalNext = def.verticalNext && !def.verticalFirst;
+            cell.cell.alignment = def.alignment;
+            cell.cell.shading = def.shading;
+            std::copy(std::begin(def.borders), std::end(def.borders), cell.cell.borders);
+        }
+        open.rows.push_back(PendingRow{static_cast<std::uint32_t>(open.rowStart),
+                                       static_cast<std::uint32_t>(count), definition.left,
+                                       definition.alignment});
+        open.rowStart = open.cells.size();
+    }
+
+    void CloseLevel()
+    {
+        const std::size_t level = m_levels.size();
+        {
+            Level& open = m_levels.back();
+            if (!open.blocks.empty()) {
+                EndCell(level);
+            }
+            FinishRow(open, level);
+        }
+        Level open = std::move(m_levels.back());
+        m_levels.pop_back();
+        m_pendingCells -= open.cells.size();
+        if (open.rows.empty()) {
+            return;
+        }
+        Table table;
+        table.depth = static_cast<std::uint8_t>(level);
+        PlaceOnGrid(open, table);
+        table.rows.first = static_cast<std::uint32_t>(m_doc.rows.size());
+        for (const PendingRow& pendingRow : open.rows) {
+            Row row;
+            row.left = pendingRow.left;
+            row.alignment = pendingRow.alignment;
+            row.cells.first = static_cast<std::uint32_t>(m_doc.cells.size());
+            row.cells.count = pendingRow.cellCount;
+            for (std::uint32_t i = 0; i < pendingRow.cellCount; ++i) {
+                m_doc.cells.push_back(open.cells[pendingRow.firstCell + i].cell);
+            }
+            m_doc.rows.push_back(row);
+        }
+        table.rows.count = static_cast<std::uint32_t>(open.rows.size());
+        m_doc.tables.push_back(table);
+        Container(level - 1).push_back(
+            Block{BlockKind::Table, static_cast<std::uint32_t>(m_doc.tables.size() - 1)});
+    }
+
+    // Lines the rows up on one grid made of every cell boundary of the table, then resolves
+    // the merges: \clmrg widens the cell before it, \clvmrg lengthens the cell above.
+    void PlaceOnGrid(Level& open, Table& table)
+    {
+        std::vector<std::int32_t> edges;
+        for (const PendingRow& row : open.rows) {
+            edges.push_back(row.left);
+            for (std::uint32_t i = 0; i < row.cellCount; ++i) {
+                edges.push_back(open.cells[row.firstCell + i].right);
+            }
+        }
+        std::sort(edges.begin(), edges.end());
+        edges.erase(std::unique(edges.begin(), edges.end()), edges.end());
+        const bool byBoundary = edges.size() <= kMaxGridColumns + 1;
+        std::size_t columns = 0;
+        if (byBoundary) {
+            columns = edges.size() - 1;
+        } else {
+            // Too many distinct boundaries for a grid: one column per cell position.
+            for (const PendingRow& row : open.rows) {
+                columns = std::max<std::size_t>(columns, row.cellCount);
+            }
+            edges.resize(columns + 1);
+            for (std::size_t i = 0; i <= columns; ++i) {
+                edges[i] = static_cast<std::int32_t>(i * kDefaultCellWidth);
+            }
+        }
+        auto columnOf = [&](std::int32_t position) {
+            return static_cast<std::size_t>(std::lower_bound(edges.begin(), edges.end(), position) -
+                                            edges.begin());
+        };
+        // Per grid column, the cell (index into open.cells) a \clvmrg below would extend.
+        std::vector<std::int64_t> above(columns, -1);
+        for (const PendingRow& row : open.rows) {
+            std::size_t start = byBoundary ? columnOf(row.left) : 0;
+            std::int64_t previous = -1;
+            for (std::uint32_t i = 0; i < row.cellCount; ++i) {
+                const std::size_t index = row.firstCell + i;
+                PendingCell& cell = open.cells[index];
+                std::size_t end = byBoundary ? columnOf(cell.right) : start + 1;
+                if (!byBoundary && i + 1 == row.cellCount) {
+                    end = columns;
+                }
+                end = std::max(end, start + 1);
+                cell.cell.column = static_cast<std::uint16_t>(start);
+                cell.cell.columnSpan = static_cast<std::uint16_t>(end - start);
+                if (cell.mergeNext && previous >= 0) {
+                    PendingCell& first = open.cells[static_cast<std::size_t>(previous)];
+                    first.cell.columnSpan = static_cast<std::uint16_t>(end - first.cell.column);
+                    first.cell.width += cell.cell.width;
+                    cell.cell.covered = true;
+                } else {
+                    previous = static_cast<std::int64_t>(index);
+                }
+                if (!cell.cell.covered && start < columns) {
+                    const std::int64_t owner = above[start];
+                    if (cell.verticalNext && owner >= 0 &&
+                        open.cells[static_cast<std::size_t>(owner)].cell.columnSpan ==
+                            cell.cell.columnSpan) {
+                        ++open.cells[static_cast<std::size_t>(owner)].cell.rowSpan;
+                        cell.cell.covered = true;
+                    } else {
+                        above[start] = cell.verticalFirst ? static_cast<std::int64_t>(index) : -1;
+                    }
+                }
+                start = end;
+            }
+        }
+        table.columns = static_cast<std::uint16_t>(columns);
+        table.columnEdges.first = static_cast<std::uint32_t>(m_doc.columnEdges.size());
+        table.columnEdges.count = static_cast<std::uint32_t>(edges.size());
+        m_doc.columnEdges.insert(m_doc.columnEdges.end(), edges.begin(), edges.end());
+    }
+
+    Range AppendBlocks(const std::vector<Block>& blocks)
+    {
+        const Range range{static_cast<std::uint32_t>(m_doc.blocks.size()),
+                          static_cast<std::uint32_t>(blocks.size())};
+        m_doc.blocks.insert(m_doc.blocks.end(), blocks.begin(), blocks.end());
+        return range;
+    }
+
+    Tokenizer m_tokens;
+    Document m_doc;
+    const std::size_t m_budget;
+    std::size_t m_pictureBytes = 0;
+    std::size_t m_pendingCells = 0;
+    std::vector<State> m_states;
+    std::size_t m_overflow = 0; // depth inside a group beyond kMaxGroupDepth
+    std::uint32_t m_skip = 0;   // fallback characters of \uN still to skip
+    char32_t m_highSurrogate = 0;
+    std::uint32_t m_codePage = 1252;
+    std::int32_t m_defaultFont = 0;
+    PendingBytes m_pending;
+    std::string m_discard;
+
+    bool m_openRun = false;
+    std::size_t m_paragraphFirstRun = 0;
+    std::string m_listText;
+    BreakBefore m_breakBefore = BreakBefore::None;
+    std::optional<CharFormat> m_lastChars;
+    std::uint32_t m_lastCharsIndex = 0;
+    std::unordered_map<CharFormat, std::uint32_t, CharFormatHash> m_charIndex;
+    std::unordered_map<ParagraphFormat, std::uint32_t, ParagraphFormatHash> m_paraIndex;
+
+    std::unordered_map<std::int32_t, std::uint16_t> m_fontIndex;
+    Font m_font;
+    std::int32_t m_fontNumber = -1;
+    std::int32_t m_fontCpg = 0;
+    std::string m_fontName;
+    struct {
+        std::uint32_t rgb = 0;
+        bool set = false;
+    } m_color;
+    std::vector<std::uint32_t> m_colors;
+
+    std::vector<OpenField> m_fields;
+    std::optional<PendingPicture> m_picture;
+    std::string m_bookmark;
+
+    std::vector<Block> m_bodyBlocks;
+    std::vector<Level> m_levels;
+    std::vector<RowDefinition> m_rowDefinitions; // by level; [0] unused
+    int m_borderSide = -1;
+};
+
+} // namespace
+
+Document ReadRtf(std::span<const std::uint8_t> rtf)
+{
+    return Reader(rtf).Read();
+}
+
+} // namespace viewer::render::richtext
