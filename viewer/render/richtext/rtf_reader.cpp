@@ -12,6 +12,7 @@
 
 #include "platform/text.h"
 #include "viewer/render/richtext/picture_check_p.h"
+#include "viewer/render/richtext/rtf_fonts_p.h"
 #include "viewer/render/richtext/rtf_keywords_p.h"
 #include "viewer/render/richtext/rtf_text_p.h"
 #include "viewer/render/richtext/rtf_tokenizer_p.h"
@@ -329,7 +330,7 @@ private:
             }
             break;
         case Dest::FontTable:
-            return Bounded(m_fontName);
+            return m_fontEntry.Name();
         case Dest::Bookmark:
             return Bounded(m_bookmark);
         default:
@@ -483,7 +484,6 @@ private:
         case Kw::Fonttbl:
             state.dest = Dest::FontTable;
             state.ownsFontTable = true;
-            m_fontNumber = -1;
             return;
         case Kw::Colortbl:
             state.dest = Dest::ColorTable;
@@ -656,7 +656,7 @@ private:
         if (ended.ownsBookmark) {
             FinishBookmark();
         }
-        if (ended.dest == Dest::FontTable && m_fontNumber >= 0) {
+        if (ended.dest == Dest::FontTable) {
             CommitFont();
         }
         if (ended.ownsField && !m_fields.empty()) {
@@ -1079,62 +1079,23 @@ private:
 
     void FontWord(Kw kw, std::int32_t p)
     {
-        switch (kw) {
-        case Kw::F:
-            if (m_fontNumber >= 0) {
-                CommitFont();
-            }
-            m_fontNumber = p;
-            m_font = Font{};
-            m_font.number = p;
-            m_fontCpg = 0;
-            Top().codePage = m_codePage;
-            return;
-        case Kw::Fnil: m_font.family = FontFamily::Nil; return;
-        case Kw::Froman: m_font.family = FontFamily::Roman; return;
-        case Kw::Fswiss: m_font.family = FontFamily::Swiss; return;
-        case Kw::Fmodern: m_font.family = FontFamily::Modern; return;
-        case Kw::Fscript: m_font.family = FontFamily::Script; return;
-        case Kw::Fdecor: m_font.family = FontFamily::Decorative; return;
-        case Kw::Ftech: m_font.family = FontFamily::Technical; return;
-        case Kw::Fcharset:
-            m_font.charset = static_cast<std::uint8_t>(std::clamp(p, 0, 255));
-            Top().codePage = FontCodePage(m_font.charset, m_fontCpg, {}, m_codePage);
-            return;
-        case Kw::Cpg:
-            m_fontCpg = p;
-            Top().codePage = FontCodePage(m_font.charset, m_fontCpg, {}, m_codePage);
-            return;
-        case Kw::Fprq: m_font.pitch = Clamp8(p, 2); return;
-        default: return;
+        if (kw == Kw::F) {
+            CommitFont();
         }
+        m_fontEntry.Word(kw, p);
+        Top().codePage = m_fontEntry.NameCodePage(m_codePage);
     }
 
     void CommitFont()
     {
-        if (m_fontNumber < 0) {
-            m_fontName.clear();
+        std::optional<Font> font = m_fontEntry.Commit(m_codePage);
+        // The first entry of a number wins.
+        if (!font || m_fontIndex.count(font->number) != 0 || m_doc.fonts.size() >= kNoFont ||
+            OverBudget(sizeof(Font) + font->name.size())) {
             return;
         }
-        std::string_view name = m_fontName;
-        while (!name.empty() && name.front() == ' ') {
-            name.remove_prefix(1);
-        }
-        while (!name.empty() && name.back() == ' ') {
-            name.remove_suffix(1);
-        }
-        m_font.name = std::string(name);
-        m_font.codePage = FontCodePage(m_font.charset, m_fontCpg, name, m_codePage);
-        m_fontName.clear();
-        const std::int32_t number = m_fontNumber;
-        m_fontNumber = -1;
-        if (m_fontIndex.count(number) != 0 || m_doc.fonts.size() >= kNoFont ||
-            OverBudget(sizeof(Font) + m_font.name.size())) {
-            return; // the first entry of a number wins
-        }
-        m_fontIndex.emplace(number, static_cast<std::uint16_t>(m_doc.fonts.size()));
-        m_doc.fonts.push_back(std::move(m_font));
-        m_font = Font{};
+        m_fontIndex.emplace(font->number, static_cast<std::uint16_t>(m_doc.fonts.size()));
+        m_doc.fonts.push_back(std::move(*font));
     }
 
     void ColorWord(Kw kw, std::int32_t p)
@@ -1480,10 +1441,7 @@ private:
     std::unordered_map<ParagraphFormat, std::uint32_t, ParagraphFormatHash> m_paraIndex;
 
     std::unordered_map<std::int32_t, std::uint16_t> m_fontIndex;
-    Font m_font;
-    std::int32_t m_fontNumber = -1;
-    std::int32_t m_fontCpg = 0;
-    std::string m_fontName;
+    FontEntryReader m_fontEntry;
     struct {
         std::uint32_t rgb = 0;
         bool set = false;
