@@ -63,13 +63,10 @@ bool ReadDibHeader(std::span<const std::uint8_t> data, DibHeader& header)
     return true;
 }
 
-bool CheckDib(std::span<const std::uint8_t> data)
+// Header, palette and masks; the palette count comes from the file, so it is computed in
+// 64 bits (at most 2^32 entries of 4 bytes) where it cannot wrap.
+std::uint64_t BitsOffset(const DibHeader& header)
 {
-    DibHeader header;
-    if (!ReadDibHeader(data, header) || header.width <= 0 || header.height == 0 ||
-        !ValidDepth(header.bitCount)) {
-        return false;
-    }
     const std::uint64_t entry = header.size == 12 ? 3 : 4;
     std::uint64_t colors = header.colorsUsed;
     if (colors == 0 && header.bitCount <= 8) {
@@ -79,6 +76,17 @@ bool CheckDib(std::span<const std::uint8_t> data)
     if (header.compression == 3 && header.size == 40) {
         offset += 12; // the three BI_BITFIELDS masks
     }
+    return offset;
+}
+
+bool CheckDib(std::span<const std::uint8_t> data)
+{
+    DibHeader header;
+    if (!ReadDibHeader(data, header) || header.width <= 0 || header.height == 0 ||
+        !ValidDepth(header.bitCount)) {
+        return false;
+    }
+    const std::uint64_t offset = BitsOffset(header);
     if (offset > data.size()) {
         return false;
     }
@@ -121,6 +129,16 @@ bool CheckWmf(std::span<const std::uint8_t> data)
 }
 
 } // namespace
+
+std::size_t DibBitsOffset(const Picture& picture)
+{
+    DibHeader header;
+    if (!ReadDibHeader(picture.data, header)) {
+        return 0;
+    }
+    const std::uint64_t offset = BitsOffset(header);
+    return offset <= picture.data.size() ? static_cast<std::size_t>(offset) : 0;
+}
 
 bool PixelSize(const Picture& picture, std::int64_t& width, std::int64_t& height)
 {

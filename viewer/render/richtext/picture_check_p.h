@@ -11,6 +11,10 @@ namespace viewer::render::richtext {
 // present. Macintosh pictures and unknown formats are never usable.
 [[nodiscard]] bool CheckPicture(const Picture& picture);
 
+// Where the pixels of a usable device-independent bitmap begin: after its header, palette
+// and colour masks.
+[[nodiscard]] std::size_t DibBitsOffset(const Picture& picture);
+
 // The pixel size a PNG or device-independent bitmap declares in its own header; false when
 // it has none.
 [[nodiscard]] bool PixelSize(const Picture& picture, std::int64_t& width, std::int64_t& height);
