@@ -15,8 +15,11 @@ namespace {
 // A meta declaration is looked for this far into the body, and no further than <body.
 constexpr std::size_t kPrescanBytes = 64 * 1024;
 
+// XML_PARSE_HUGE lifts the parser's nesting limit of 256, past which it silently stops and
+// drops the rest of the body (mails forwarded many times nest that deep); its tree building
+// and freeing do not recurse, so depth costs heap for the elements, never stack.
 constexpr int kParseOptions = HTML_PARSE_RECOVER | HTML_PARSE_NONET | HTML_PARSE_NOERROR |
-                              HTML_PARSE_NOWARNING | HTML_PARSE_IGNORE_ENC;
+                              HTML_PARSE_NOWARNING | HTML_PARSE_IGNORE_ENC | XML_PARSE_HUGE;
 
 char Lower(char c)
 {
