@@ -16,18 +16,14 @@
 #include "viewer/render/richtext/rtf_keywords_p.h"
 #include "viewer/render/richtext/rtf_text_p.h"
 #include "viewer/render/richtext/rtf_tokenizer_p.h"
+#include "viewer/render/richtext/table_builder_p.h"
 
 namespace viewer::render::richtext {
 
 namespace {
 
-constexpr std::size_t kBudgetFactor = 16;
-constexpr std::size_t kBudgetSlack = 64 * 1024;
 constexpr std::size_t kMaxInstructionBytes = 4096;
 constexpr std::size_t kMaxNameBytes = 1024;
-constexpr std::size_t kMaxCellsPerRow = 256;
-constexpr std::size_t kMaxGridColumns = 512;
-constexpr std::int32_t kDefaultCellWidth = 1440;
 
 // Where the text of a group goes.
 enum class Dest : std::uint8_t {
@@ -60,47 +56,6 @@ struct State {
     bool ownsField = false;
     bool ownsBookmark = false;
     bool ownsFontTable = false;
-};
-
-struct CellDefinition {
-    std::int32_t right = 0;
-    bool defined = false; // \cellx came
-    bool mergeFirst = false, mergeNext = false;
-    bool verticalFirst = false, verticalNext = false;
-    CellAlignment alignment = CellAlignment::Top;
-    std::uint32_t shading = kAutoColor;
-    BorderLine borders[4];
-};
-
-struct RowDefinition {
-    std::int32_t left = 0;
-    RowAlignment alignment = RowAlignment::Left;
-    std::vector<CellDefinition> cells;
-    CellDefinition pending;
-};
-
-// A cell while its table is open: its blocks are final, its place on the grid is not.
-struct PendingCell {
-    Cell cell;
-    std::int32_t right = 0;
-    bool mergeNext = false;
-    bool verticalFirst = false;
-    bool verticalNext = false;
-};
-
-struct PendingRow {
-    std::uint32_t firstCell = 0; // into the level's cells
-    std::uint32_t cellCount = 0;
-    std::int32_t left = 0;
-    RowAlignment alignment = RowAlignment::Left;
-};
-
-// One open table nesting level.
-struct Level {
-    std::vector<PendingCell> cells; // every cell of the table so far
-    std::vector<PendingRow> rows;
-    std::size_t rowStart = 0;       // first cell of the row being filled
-    std::vector<Block> blocks;      // of the cell being filled
 };
 
 struct OpenField {
@@ -158,9 +113,7 @@ std::uint8_t Clamp8(std::int32_t value, std::int32_t high)
 class Reader {
 public:
     explicit Reader(std::span<const std::uint8_t> rtf)
-        : m_tokens(rtf), m_budget(rtf.size() <= (SIZE_MAX - kBudgetSlack) / kBudgetFactor
-                                      ? rtf.size() * kBudgetFactor + kBudgetSlack
-                                      : SIZE_MAX)
+        : m_tokens(rtf), m_budget(rtf.size()), m_tables(m_doc, m_budget, m_colors)
     {
         m_states.emplace_back();
     }
@@ -185,10 +138,7 @@ public:
         }
         Flush();
         EndParagraph(false);
-        while (!m_levels.empty()) {
-            CloseLevel();
-        }
-        m_doc.body = AppendBlocks(m_bodyBlocks);
+        m_doc.body = m_tables.Finish();
         return std::move(m_doc);
     }
 
@@ -240,10 +190,10 @@ private:
                 --m_skip;
                 return;
             }
-            if (Top().dest == Dest::Picture && m_picture && !OverBudget(token.text.size())) {
+            if (Top().dest == Dest::Picture && m_picture && Allow(token.text.size())) {
                 auto& data = m_picture->picture.data;
                 data.insert(data.end(), token.text.begin(), token.text.end());
-                m_pictureBytes += token.text.size();
+                m_budget.held += token.text.size();
             }
             return;
         case TokenKind::End:
@@ -637,7 +587,7 @@ private:
             target += '#';
             target += bookmark;
         }
-        if (target.empty() || OverBudget(target.size() + sizeof(Link))) {
+        if (target.empty() || !Allow(target.size() + sizeof(Link))) {
             return kNoLink;
         }
         m_doc.links.push_back(Link{std::move(target)});
@@ -852,31 +802,7 @@ private:
 
     // Runs and paragraphs.
 
-    std::size_t ModelBytes() const
-    {
-        return m_doc.text.size() + m_doc.runs.size() * sizeof(Run) +
-               m_doc.paragraphs.size() * sizeof(Paragraph) + m_doc.cells.size() * sizeof(Cell) +
-               m_doc.rows.size() * sizeof(Row) + m_doc.blocks.size() * sizeof(Block) +
-               m_doc.tables.size() * sizeof(Table) + m_doc.fonts.size() * sizeof(Font) +
-               m_doc.links.size() * sizeof(Link) + m_doc.columnEdges.size() * 4 +
-               m_doc.pictures.size() * sizeof(Picture) +
-               (m_doc.charFormats.size() + m_doc.paragraphFormats.size()) * 64 +
-               m_pictureBytes + m_pendingCells * sizeof(PendingCell) +
-               m_bodyBlocks.size() * sizeof(Block);
-    }
-
-    bool OverBudget(std::size_t adding)
-    {
-        if (m_doc.limitReached) {
-            return true;
-        }
-        const std::size_t used = ModelBytes();
-        if (used > m_budget || adding > m_budget - used) {
-            m_doc.limitReached = true;
-            return true;
-        }
-        return false;
-    }
+    bool Allow(std::size_t adding) { return m_budget.Allow(m_doc, adding); }
 
     std::uint32_t InternChars(const CharFormat& format)
     {
@@ -911,7 +837,7 @@ private:
             return true;
         }
         CloseRun();
-        if (OverBudget(sizeof(Run))) {
+        if (!Allow(sizeof(Run))) {
             return false;
         }
         m_doc.runs.push_back(
@@ -944,7 +870,7 @@ private:
 
     void FinishBookmark()
     {
-        if (m_bookmark.empty() || OverBudget(m_bookmark.size() + sizeof(Run))) {
+        if (m_bookmark.empty() || !Allow(m_bookmark.size() + sizeof(Run))) {
             return;
         }
         const std::uint32_t format = InternChars(m_states[m_states.size() - 2].chars);
@@ -965,7 +891,7 @@ private:
         if (level == SIZE_MAX) {
             level = state.inTable ? std::max<std::size_t>(state.tableDepth, 1) : 0;
         }
-        if (OverBudget(sizeof(Paragraph) + sizeof(Block) + m_listText.size())) {
+        if (!Allow(sizeof(Paragraph) + sizeof(Block) + m_listText.size())) {
             m_doc.runs.resize(m_paragraphFirstRun);
             m_listText.clear();
             return;
@@ -986,9 +912,9 @@ private:
         m_listText.clear();
         m_doc.paragraphs.push_back(paragraph);
         m_paragraphFirstRun = m_doc.runs.size();
-        OpenLevels(level);
-        Container(level).push_back(
-            Block{BlockKind::Paragraph, static_cast<std::uint32_t>(m_doc.paragraphs.size() - 1)});
+        m_tables.Place(
+            Block{BlockKind::Paragraph, static_cast<std::uint32_t>(m_doc.paragraphs.size() - 1)},
+            level);
     }
 
     void FinishPicture()
@@ -997,7 +923,7 @@ private:
         m_picture.reset();
         Picture& picture = pending.picture;
         picture.usable = CheckPicture(picture);
-        if (OverBudget(sizeof(Picture) + sizeof(Run))) {
+        if (!Allow(sizeof(Picture) + sizeof(Run))) {
             return;
         }
         const State& parent = m_states[m_states.size() - 2];
@@ -1047,7 +973,7 @@ private:
 
     void AddHex(std::string_view text)
     {
-        if (!m_picture || OverBudget(text.size() / 2 + 1)) {
+        if (!m_picture || !Allow(text.size() / 2 + 1)) {
             return;
         }
         auto& data = m_picture->picture.data;
@@ -1072,7 +998,7 @@ private:
             }
         }
         m_picture->highNibble = high;
-        m_pictureBytes += data.size() - before;
+        m_budget.held += data.size() - before;
     }
 
     // Font and colour tables.
@@ -1091,7 +1017,7 @@ private:
         std::optional<Font> font = m_fontEntry.Commit(m_codePage);
         // The first entry of a number wins.
         if (!font || m_fontIndex.count(font->number) != 0 || m_doc.fonts.size() >= kNoFont ||
-            OverBudget(sizeof(Font) + font->name.size())) {
+            !Allow(sizeof(Font) + font->name.size())) {
             return;
         }
         m_fontIndex.emplace(font->number, static_cast<std::uint16_t>(m_doc.fonts.size()));
@@ -1112,7 +1038,7 @@ private:
 
     void CommitColor()
     {
-        if (m_colors.size() < 0x10000 && !OverBudget(4)) {
+        if (m_colors.size() < 0x10000 && Allow(4)) {
             m_colors.push_back(m_color.set ? m_color.rgb : kAutoColor);
         }
         m_color = {};
@@ -1120,308 +1046,45 @@ private:
 
     // Tables.
 
-    RowDefinition& Definition()
-    {
-        const State& state = Top();
-        std::size_t level = state.rowProperties ? std::max<std::size_t>(state.tableDepth, 2) : 1;
-        if (m_rowDefinitions.size() < level + 1) {
-            m_rowDefinitions.resize(level + 1);
-        }
-        return m_rowDefinitions[level];
-    }
-
-    BorderLine* CurrentBorder()
-    {
-        if (m_borderSide < 0) {
-            return nullptr;
-        }
-        return &Definition().pending.borders[m_borderSide];
-    }
-
     bool TableWord(Kw kw, std::int32_t p)
     {
-        switch (kw) {
-        case Kw::Trowd: Definition() = RowDefinition{}; m_borderSide = -1; return true;
-        case Kw::Trleft: Definition().left = p; return true;
-        case Kw::Trql: Definition().alignment = RowAlignment::Left; return true;
-        case Kw::Trqc: Definition().alignment = RowAlignment::Center; return true;
-        case Kw::Trqr: Definition().alignment = RowAlignment::Right; return true;
-        case Kw::Clmgf: Definition().pending.mergeFirst = true; return true;
-        case Kw::Clmrg: Definition().pending.mergeNext = true; return true;
-        case Kw::Clvmgf: Definition().pending.verticalFirst = true; return true;
-        case Kw::Clvmrg: Definition().pending.verticalNext = true; return true;
-        case Kw::Clcbpat: Definition().pending.shading = ColorAt(p); return true;
-        case Kw::Clvertalt: Definition().pending.alignment = CellAlignment::Top; return true;
-        case Kw::Clvertalc: Definition().pending.alignment = CellAlignment::Center; return true;
-        case Kw::Clvertalb: Definition().pending.alignment = CellAlignment::Bottom; return true;
-        case Kw::Clbrdrt: m_borderSide = int(CellSide::Top); return true;
-        case Kw::Clbrdrl: m_borderSide = int(CellSide::Left); return true;
-        case Kw::Clbrdrb: m_borderSide = int(CellSide::Bottom); return true;
-        case Kw::Clbrdrr: m_borderSide = int(CellSide::Right); return true;
-        case Kw::OtherBorder: m_borderSide = -1; return true;
-        case Kw::Brdrnone:
-        case Kw::Brdrs:
-        case Kw::Brdrdb:
-        case Kw::Brdrdot:
-        case Kw::Brdrdash:
-            if (BorderLine* border = CurrentBorder()) {
-                border->style = kw == Kw::Brdrnone ? BorderStyle::None
-                                : kw == Kw::Brdrdb ? BorderStyle::Double
-                                : kw == Kw::Brdrdot ? BorderStyle::Dotted
-                                : kw == Kw::Brdrdash ? BorderStyle::Dashed
-                                                    : BorderStyle::Single;
-            }
-            return true;
-        case Kw::Brdrw:
-            if (BorderLine* border = CurrentBorder()) {
-                border->width = static_cast<std::uint16_t>(std::clamp(p, 0, 255));
-            }
-            return true;
-        case Kw::Brdrcf:
-            if (BorderLine* border = CurrentBorder()) {
-                border->color = ColorAt(p);
-            }
-            return true;
-        case Kw::Cellx: {
-            RowDefinition& definition = Definition();
-            definition.pending.right = p;
-            definition.pending.defined = true;
-            if (definition.cells.size() < kMaxCellsPerRow) {
-                definition.cells.push_back(definition.pending);
-            }
-            definition.pending = CellDefinition{};
-            m_borderSide = -1;
+        const State& state = Top();
+        // Row properties of a nested table come in \*\nesttableprops; all others are the
+        // outermost table's.
+        const std::size_t level =
+            state.rowProperties ? std::max<std::size_t>(state.tableDepth, 2) : 1;
+        if (m_tables.DefinitionWord(kw, p, level)) {
             return true;
         }
-        default:
-            break;
+        if (kw != Kw::Cell && kw != Kw::Row && kw != Kw::Nestcell && kw != Kw::Nestrow) {
+            return false;
         }
-        if (Top().dest != Dest::Body) {
-            return kw == Kw::Cell || kw == Kw::Row || kw == Kw::Nestcell || kw == Kw::Nestrow;
+        if (state.dest != Dest::Body) {
+            return true;
         }
-        const std::size_t depth = std::max<std::size_t>(Top().tableDepth, 2);
-        switch (kw) {
-        case Kw::Cell: EndCell(1); return true;
-        case Kw::Nestcell: EndCell(depth); return true;
-        case Kw::Row: EndRow(1); return true;
-        case Kw::Nestrow: EndRow(depth); return true;
-        default: return false;
+        const std::size_t depth = std::max<std::size_t>(state.tableDepth, 2);
+        const std::size_t at = kw == Kw::Cell || kw == Kw::Row ? 1 : depth;
+        if (kw == Kw::Cell || kw == Kw::Nestcell) {
+            EndCell(at);
+        } else {
+            CloseRun();
+            if (m_doc.runs.size() > m_paragraphFirstRun) {
+                EndCell(at); // text after the row's last \cell makes one more cell
+            }
+            m_tables.EndRow(at);
         }
-    }
-
-    std::vector<Block>& Container(std::size_t level)
-    {
-        return level == 0 ? m_bodyBlocks : m_levels[level - 1].blocks;
-    }
-
-    // Makes exactly `level` table levels open: deeper ones are finished, missing ones begun.
-    void OpenLevels(std::size_t level)
-    {
-        while (m_levels.size() > level) {
-            CloseLevel();
-        }
-        while (m_levels.size() < level) {
-            m_levels.emplace_back();
-        }
+        return true;
     }
 
     void EndCell(std::size_t level)
     {
         EndParagraph(true, level);
-        if (m_levels.size() < level) {
-            return; // the paragraph was dropped over budget
-        }
-        Level& open = m_levels[level - 1];
-        if (open.cells.size() - open.rowStart >= kMaxCellsPerRow ||
-            OverBudget(sizeof(PendingCell))) {
-            open.blocks.clear();
-            return;
-        }
-        PendingCell cell;
-        cell.cell.blocks = AppendBlocks(open.blocks);
-        open.blocks.clear();
-        open.cells.push_back(cell);
-        ++m_pendingCells;
-    }
-
-    void EndRow(std::size_t level)
-    {
-        CloseRun();
-        if (m_doc.runs.size() > m_paragraphFirstRun) {
-            EndCell(level); // text after the last \cell of the row makes one more cell
-        }
-        if (m_levels.size() < level) {
-            return;
-        }
-        OpenLevels(level);
-        Level& open = m_levels[level - 1];
-        if (!open.blocks.empty()) {
-            EndCell(level);
-        }
-        FinishRow(open, level);
-    }
-
-    // Gives the cells of the row being filled their widths and merges from the row's
-    // definition for this level.
-    void FinishRow(Level& open, std::size_t level)
-    {
-        const std::size_t count = open.cells.size() - open.rowStart;
-        if (count == 0) {
-            return;
-        }
-        static const RowDefinition kNone;
-        const RowDefinition& definition =
-            level < m_rowDefinitions.size() ? m_rowDefinitions[level] : kNone;
-        std::int32_t edge = definition.left;
-        for (std::size_t i = 0; i < count; ++i) {
-            PendingCell& cell = open.cells[open.rowStart + i];
-            const CellDefinition fallback;
-            const CellDefinition& def = i < definition.cells.size() ? definition.cells[i] : fallback;
-            // Boundaries must grow from left to right; a missing or backward one is given a
-            // default width.
-            const std::int64_t right = def.defined && def.right > edge
-                                           ? def.right
-                                           : std::int64_t{edge} + kDefaultCellWidth;
-            cell.right = static_cast<std::int32_t>(std::min<std::int64_t>(right, INT32_MAX));
-            cell.cell.width = cell.right - edge;
-            edge = cell.right;
-            cell.mergeNext = def.mergeNext && !def.mergeFirst && i > 0;
-            cell.verticalFirst = def.verticalFirst;
-            cell.verticalNext = def.verticalNext && !def.verticalFirst;
-            cell.cell.alignment = def.alignment;
-            cell.cell.shading = def.shading;
-            std::copy(std::begin(def.borders), std::end(def.borders), cell.cell.borders);
-        }
-        open.rows.push_back(PendingRow{static_cast<std::uint32_t>(open.rowStart),
-                                       static_cast<std::uint32_t>(count), definition.left,
-                                       definition.alignment});
-        open.rowStart = open.cells.size();
-    }
-
-    void CloseLevel()
-    {
-        const std::size_t level = m_levels.size();
-        {
-            Level& open = m_levels.back();
-            if (!open.blocks.empty()) {
-                EndCell(level);
-            }
-            FinishRow(open, level);
-        }
-        Level open = std::move(m_levels.back());
-        m_levels.pop_back();
-        m_pendingCells -= open.cells.size();
-        if (open.rows.empty()) {
-            return;
-        }
-        Table table;
-        table.depth = static_cast<std::uint8_t>(level);
-        PlaceOnGrid(open, table);
-        table.rows.first = static_cast<std::uint32_t>(m_doc.rows.size());
-        for (const PendingRow& pendingRow : open.rows) {
-            Row row;
-            row.left = pendingRow.left;
-            row.alignment = pendingRow.alignment;
-            row.cells.first = static_cast<std::uint32_t>(m_doc.cells.size());
-            row.cells.count = pendingRow.cellCount;
-            for (std::uint32_t i = 0; i < pendingRow.cellCount; ++i) {
-                m_doc.cells.push_back(open.cells[pendingRow.firstCell + i].cell);
-            }
-            m_doc.rows.push_back(row);
-        }
-        table.rows.count = static_cast<std::uint32_t>(open.rows.size());
-        m_doc.tables.push_back(table);
-        Container(level - 1).push_back(
-            Block{BlockKind::Table, static_cast<std::uint32_t>(m_doc.tables.size() - 1)});
-    }
-
-    // Lines the rows up on one grid made of every cell boundary of the table, then resolves
-    // the merges: \clmrg widens the cell before it, \clvmrg lengthens the cell above.
-    void PlaceOnGrid(Level& open, Table& table)
-    {
-        std::vector<std::int32_t> edges;
-        for (const PendingRow& row : open.rows) {
-            edges.push_back(row.left);
-            for (std::uint32_t i = 0; i < row.cellCount; ++i) {
-                edges.push_back(open.cells[row.firstCell + i].right);
-            }
-        }
-        std::sort(edges.begin(), edges.end());
-        edges.erase(std::unique(edges.begin(), edges.end()), edges.end());
-        const bool byBoundary = edges.size() <= kMaxGridColumns + 1;
-        std::size_t columns = 0;
-        if (byBoundary) {
-            columns = edges.size() - 1;
-        } else {
-            // Too many distinct boundaries for a grid: one column per cell position.
-            for (const PendingRow& row : open.rows) {
-                columns = std::max<std::size_t>(columns, row.cellCount);
-            }
-            edges.resize(columns + 1);
-            for (std::size_t i = 0; i <= columns; ++i) {
-                edges[i] = static_cast<std::int32_t>(i * kDefaultCellWidth);
-            }
-        }
-        auto columnOf = [&](std::int32_t position) {
-            return static_cast<std::size_t>(std::lower_bound(edges.begin(), edges.end(), position) -
-                                            edges.begin());
-        };
-        // Per grid column, the cell (index into open.cells) a \clvmrg below would extend.
-        std::vector<std::int64_t> above(columns, -1);
-        for (const PendingRow& row : open.rows) {
-            std::size_t start = byBoundary ? columnOf(row.left) : 0;
-            std::int64_t previous = -1;
-            for (std::uint32_t i = 0; i < row.cellCount; ++i) {
-                const std::size_t index = row.firstCell + i;
-                PendingCell& cell = open.cells[index];
-                std::size_t end = byBoundary ? columnOf(cell.right) : start + 1;
-                if (!byBoundary && i + 1 == row.cellCount) {
-                    end = columns;
-                }
-                end = std::max(end, start + 1);
-                cell.cell.column = static_cast<std::uint16_t>(start);
-                cell.cell.columnSpan = static_cast<std::uint16_t>(end - start);
-                if (cell.mergeNext && previous >= 0) {
-                    PendingCell& first = open.cells[static_cast<std::size_t>(previous)];
-                    first.cell.columnSpan = static_cast<std::uint16_t>(end - first.cell.column);
-                    first.cell.width += cell.cell.width;
-                    cell.cell.covered = true;
-                } else {
-                    previous = static_cast<std::int64_t>(index);
-                }
-                if (!cell.cell.covered && start < columns) {
-                    const std::int64_t owner = above[start];
-                    if (cell.verticalNext && owner >= 0 &&
-                        open.cells[static_cast<std::size_t>(owner)].cell.columnSpan ==
-                            cell.cell.columnSpan) {
-                        ++open.cells[static_cast<std::size_t>(owner)].cell.rowSpan;
-                        cell.cell.covered = true;
-                    } else {
-                        above[start] = cell.verticalFirst ? static_cast<std::int64_t>(index) : -1;
-                    }
-                }
-                start = end;
-            }
-        }
-        table.columns = static_cast<std::uint16_t>(columns);
-        table.columnEdges.first = static_cast<std::uint32_t>(m_doc.columnEdges.size());
-        table.columnEdges.count = static_cast<std::uint32_t>(edges.size());
-        m_doc.columnEdges.insert(m_doc.columnEdges.end(), edges.begin(), edges.end());
-    }
-
-    Range AppendBlocks(const std::vector<Block>& blocks)
-    {
-        const Range range{static_cast<std::uint32_t>(m_doc.blocks.size()),
-                          static_cast<std::uint32_t>(blocks.size())};
-        m_doc.blocks.insert(m_doc.blocks.end(), blocks.begin(), blocks.end());
-        return range;
+        m_tables.EndCell(level);
     }
 
     Tokenizer m_tokens;
     Document m_doc;
-    const std::size_t m_budget;
-    std::size_t m_pictureBytes = 0;
-    std::size_t m_pendingCells = 0;
+    ModelBudget m_budget;
     std::vector<State> m_states;
     std::size_t m_overflow = 0; // depth inside a group beyond kMaxGroupDepth
     std::uint32_t m_skip = 0;   // fallback characters of \uN still to skip
@@ -1452,10 +1115,7 @@ private:
     std::optional<PendingPicture> m_picture;
     std::string m_bookmark;
 
-    std::vector<Block> m_bodyBlocks;
-    std::vector<Level> m_levels;
-    std::vector<RowDefinition> m_rowDefinitions; // by level; [0] unused
-    int m_borderSide = -1;
+    TableBuilder m_tables; // after the document and colours it refers to
 };
 
 } // namespace

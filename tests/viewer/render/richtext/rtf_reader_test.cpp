@@ -213,6 +213,20 @@ TEST(RtfReader, PlacesMergedCellsOnOneGridAcrossRows)
     EXPECT_EQ(WriteText(doc), "wide\ttall\na\tb\nc\td\nafter\n");
 }
 
+TEST(RtfReader, KeepsCellsOnTheGridWhenBoundariesOverflow)
+{
+    // A boundary at the integer limit left no room for the default width of the next cell.
+    const Document doc = Read(R"({\rtf1\trowd\trleft-99999999999\cellx99999999999)"
+                              R"(\pard\intbl a\cell b\cell c\cell\row})");
+    ASSERT_EQ(doc.tables.size(), 1u);
+    const Table& table = doc.tables[0];
+    EXPECT_EQ(table.columns, 3);
+    for (const Cell& cell : doc.Cells(doc.Rows(table)[0])) {
+        EXPECT_LE(cell.column + cell.columnSpan, table.columns);
+        EXPECT_GT(cell.width, 0);
+    }
+}
+
 TEST(RtfReader, NestsTablesInsideCells)
 {
     // Word's form: the inner row's properties come last, in \*\nesttableprops, and a
