@@ -29,11 +29,12 @@ std::size_t InputSize()
 void AppendParagraph(std::string& text, std::mt19937& random)
 {
     static const char* const kWords[] = {
-        "the",     "meeting", "agenda",   "please", "find",  "attached", "report", "regards",
-        "quarter", "budget",  "review",   "Monday", "team",  "invoice",  "office", "next",
-        "Gr\\'fc\\'dfe", "caf\\'e9", "\\u8364?", "\\u1076?", "and", "of", "with", "a"};
-    static const char* const kControls[] = {"\\b ", "\\b0 ", "\\i ", "\\i0 ", "\\cf1 ", "\\cf0 ",
-                                            "\\ul ", "\\ulnone ", "\\tab ", "{\\f1 x}"};
+        "the",      "meeting",  "agenda",  "please", "find",          "attached",
+        "report",   "regards",  "quarter", "budget", "review",        "Monday",
+        "team",     "invoice",  "office",  "next",   "Gr\\'fc\\'dfe", "caf\\'e9",
+        "\\u8364?", "\\u1076?", "and",     "of",     "with",          "a"};
+    static const char* const kControls[] = {"\\b ",   "\\b0 ", "\\i ",      "\\i0 ",  "\\cf1 ",
+                                            "\\cf0 ", "\\ul ", "\\ulnone ", "\\tab ", "{\\f1 x}"};
     text += "\\pard\\plain\\f0\\fs20\\sa120 ";
     const int words = 20 + static_cast<int>(random() % 60);
     for (int i = 0; i < words; ++i) {
@@ -90,11 +91,10 @@ void AppendPicture(std::string& text, std::mt19937& random)
 Bytes MailBody(std::size_t size, bool pictures)
 {
     std::mt19937 random(17);
-    std::string text =
-        "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fswiss\\fcharset0 Arial;}"
-        "{\\f1\\fmodern\\fcharset0 Courier New;}{\\f2\\fcharset204 Arial CYR;}}\r\n"
-        "{\\colortbl;\\red0\\green0\\blue255;\\red230\\green230\\blue230;}\r\n"
-        "{\\*\\generator bench;}\\viewkind4\\uc1\r\n";
+    std::string text = "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fswiss\\fcharset0 Arial;}"
+                       "{\\f1\\fmodern\\fcharset0 Courier New;}{\\f2\\fcharset204 Arial CYR;}}\r\n"
+                       "{\\colortbl;\\red0\\green0\\blue255;\\red230\\green230\\blue230;}\r\n"
+                       "{\\*\\generator bench;}\\viewkind4\\uc1\r\n";
     while (text.size() < size) {
         for (int i = 0; i < 8; ++i) {
             AppendParagraph(text, random);
@@ -137,6 +137,11 @@ void BM_ReadRtf(benchmark::State& state)
 
 } // namespace
 
-BENCHMARK(BM_ReadRtf)->Arg(1)->Arg(0)->ArgName("pictures")->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_ReadRtf)
+    ->Arg(1)
+    ->Arg(0)
+    ->ArgName("pictures")
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(5);
 
 BENCHMARK_MAIN();

@@ -19,8 +19,7 @@ void Check(bool condition)
     }
 }
 
-template <typename T>
-void CheckRange(const std::vector<T>& items, Range range)
+template <typename T> void CheckRange(const std::vector<T>& items, Range range)
 {
     Check(range.first <= items.size() && range.count <= items.size() - range.first);
 }

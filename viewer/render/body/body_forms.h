@@ -37,7 +37,7 @@ struct MailBodies {
 //   body through the HTML writer, else the plain body as preformatted text.
 // - Text: the text a person sees in the body pane, in UTF-8 with '\n' line ends: the RTF
 //   body's text, the HTML body's text, or the plain body, as the shown body is.
-[[nodiscard]] std::optional<std::string>
-RenderBody(const MailBodies& bodies, BodyForm form, const richtext::HtmlOptions& options = {});
+[[nodiscard]] std::optional<std::string> RenderBody(const MailBodies& bodies, BodyForm form,
+                                                    const richtext::HtmlOptions& options = {});
 
 } // namespace viewer::render::body

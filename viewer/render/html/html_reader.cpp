@@ -43,8 +43,8 @@ bool IsSpace(char c)
 std::string MetaCharset(std::span<const std::uint8_t> bytes)
 {
     const std::size_t length = std::min(bytes.size(), kPrescanBytes);
-    const std::string head = LowerCase(
-        std::string_view(reinterpret_cast<const char*>(bytes.data()), length));
+    const std::string head =
+        LowerCase(std::string_view(reinterpret_cast<const char*>(bytes.data()), length));
     const std::size_t body = head.find("<body");
     std::size_t at = 0;
     while ((at = head.find("<meta", at)) != std::string::npos && at < body) {
@@ -68,9 +68,9 @@ std::string MetaCharset(std::span<const std::uint8_t> bytes)
             ++i;
         }
         std::size_t j = i;
-        while (j < tag.size() && (std::isalnum(static_cast<unsigned char>(tag[j])) ||
-                                  tag[j] == '-' || tag[j] == '_' || tag[j] == '.' ||
-                                  tag[j] == ':')) {
+        while (j < tag.size() &&
+               (std::isalnum(static_cast<unsigned char>(tag[j])) || tag[j] == '-' ||
+                tag[j] == '_' || tag[j] == '.' || tag[j] == ':')) {
             ++j;
         }
         if (j > i) {
@@ -86,31 +86,55 @@ struct Label {
 };
 
 constexpr Label kLabels[] = {
-    {"ascii", 1252},           {"big5", 950},
-    {"big5-hkscs", 950},       {"cp1250", 1250},
-    {"cp1251", 1251},          {"cp1252", 1252},
-    {"cp1253", 1253},          {"cp1254", 1254},
-    {"cp1255", 1255},          {"cp1256", 1256},
-    {"cp1257", 1257},          {"cp1258", 1258},
-    {"cp866", 866},            {"cp874", 874},
-    {"cp932", 932},            {"cp936", 936},
-    {"cp949", 949},            {"cp950", 950},
-    {"euc-jp", 51932},         {"euc-kr", 949},
-    {"gb18030", 54936},        {"gb2312", 936},
-    {"gb_2312-80", 936},       {"gbk", 936},
-    {"ibm866", 866},           {"iso-2022-jp", 50220},
-    {"iso-8859-1", 1252},      {"iso-8859-11", 874},
-    {"iso8859-1", 1252},       {"koi8-r", 20866},
-    {"koi8-u", 21866},         {"ks_c_5601-1987", 949},
-    {"latin1", 1252},          {"ms_kanji", 932},
-    {"shift-jis", 932},        {"shift_jis", 932},
-    {"sjis", 932},             {"tis-620", 874},
+    {"ascii", 1252},
+    {"big5", 950},
+    {"big5-hkscs", 950},
+    {"cp1250", 1250},
+    {"cp1251", 1251},
+    {"cp1252", 1252},
+    {"cp1253", 1253},
+    {"cp1254", 1254},
+    {"cp1255", 1255},
+    {"cp1256", 1256},
+    {"cp1257", 1257},
+    {"cp1258", 1258},
+    {"cp866", 866},
+    {"cp874", 874},
+    {"cp932", 932},
+    {"cp936", 936},
+    {"cp949", 949},
+    {"cp950", 950},
+    {"euc-jp", 51932},
+    {"euc-kr", 949},
+    {"gb18030", 54936},
+    {"gb2312", 936},
+    {"gb_2312-80", 936},
+    {"gbk", 936},
+    {"ibm866", 866},
+    {"iso-2022-jp", 50220},
+    {"iso-8859-1", 1252},
+    {"iso-8859-11", 874},
+    {"iso8859-1", 1252},
+    {"koi8-r", 20866},
+    {"koi8-u", 21866},
+    {"ks_c_5601-1987", 949},
+    {"latin1", 1252},
+    {"ms_kanji", 932},
+    {"shift-jis", 932},
+    {"shift_jis", 932},
+    {"sjis", 932},
+    {"tis-620", 874},
     {"unicode-1-1-utf-8", kUtf8CodePage},
-    {"us-ascii", 1252},        {"utf-16", kUtf8CodePage},
-    {"utf-16le", kUtf8CodePage}, {"utf-8", kUtf8CodePage},
-    {"utf8", kUtf8CodePage},   {"windows-31j", 932},
-    {"windows-874", 874},      {"windows-949", 949},
-    {"x-gbk", 936},            {"x-sjis", 932},
+    {"us-ascii", 1252},
+    {"utf-16", kUtf8CodePage},
+    {"utf-16le", kUtf8CodePage},
+    {"utf-8", kUtf8CodePage},
+    {"utf8", kUtf8CodePage},
+    {"windows-31j", 932},
+    {"windows-874", 874},
+    {"windows-949", 949},
+    {"x-gbk", 936},
+    {"x-sjis", 932},
 };
 
 std::uint32_t NumberAfter(std::string_view label, std::string_view prefix)
@@ -223,7 +247,8 @@ namespace {
 
 bool NameIs(const xmlNode* node, const char* name)
 {
-    return node->name != nullptr && std::strcmp(reinterpret_cast<const char*>(node->name), name) == 0;
+    return node->name != nullptr &&
+           std::strcmp(reinterpret_cast<const char*>(node->name), name) == 0;
 }
 
 bool NameIn(const xmlNode* node, std::initializer_list<const char*> names)
@@ -233,12 +258,14 @@ bool NameIn(const xmlNode* node, std::initializer_list<const char*> names)
 
 bool IsBlock(const xmlNode* node)
 {
-    return NameIn(node, {"address", "article", "aside", "blockquote", "body", "caption",
-                         "center", "dd", "details", "dialog", "dir", "div", "dl", "dt",
-                         "fieldset", "figcaption", "figure", "footer", "form", "h1", "h2", "h3",
-                         "h4", "h5", "h6", "header", "hr", "html", "legend", "li", "listing",
-                         "main", "menu", "nav", "ol", "p", "plaintext", "pre", "section",
-                         "summary", "table", "tbody", "tfoot", "thead", "tr", "ul", "xmp"});
+    return NameIn(node, {"address",   "article", "aside",    "blockquote", "body",   "caption",
+                         "center",    "dd",      "details",  "dialog",     "dir",    "div",
+                         "dl",        "dt",      "fieldset", "figcaption", "figure", "footer",
+                         "form",      "h1",      "h2",       "h3",         "h4",     "h5",
+                         "h6",        "header",  "hr",       "html",       "legend", "li",
+                         "listing",   "main",    "menu",     "nav",        "ol",     "p",
+                         "plaintext", "pre",     "section",  "summary",    "table",  "tbody",
+                         "tfoot",     "thead",   "tr",       "ul",         "xmp"});
 }
 
 bool IsPreformatted(const xmlNode* node)
@@ -271,7 +298,7 @@ bool GivesNoText(const xmlNode* node)
 }
 
 class TextCollector {
-public:
+  public:
     std::string Collect(xmlNode* root)
     {
         // Walks the tree without recursion, so that nesting depth costs no stack.
@@ -310,7 +337,7 @@ public:
         return std::move(m_out);
     }
 
-private:
+  private:
     // Returns whether the element's content counts.
     bool Enter(const xmlNode* node)
     {

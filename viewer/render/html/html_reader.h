@@ -37,7 +37,7 @@ inline constexpr std::uint32_t kUtf8CodePage = 65001;
 
 // An HTML body parsed into libxml2's tree, which it owns.
 class HtmlDocument {
-public:
+  public:
     // Never fails for any bytes: recovery mode gives a tree for everything, if only an
     // empty one.
     [[nodiscard]] static HtmlDocument Parse(std::span<const std::uint8_t> bytes,
@@ -47,7 +47,7 @@ public:
     [[nodiscard]] xmlDoc* Tree() const { return m_tree.get(); }
     [[nodiscard]] xmlNode* Root() const;
 
-private:
+  private:
     struct Free {
         void operator()(xmlDoc* doc) const { xmlFreeDoc(doc); }
     };

@@ -31,7 +31,7 @@ struct State {
 };
 
 class Deencapsulator {
-public:
+  public:
     explicit Deencapsulator(std::span<const std::uint8_t> rtf) : m_tokens(rtf)
     {
         m_states.emplace_back();
@@ -56,7 +56,7 @@ public:
         return std::move(m_out);
     }
 
-private:
+  private:
     State& Top() { return m_states.back(); }
 
     bool Emitting() const
@@ -165,10 +165,7 @@ private:
         }
     }
 
-    void Append(char32_t c)
-    {
-        platform::AppendUtf8(Sink(), c);
-    }
+    void Append(char32_t c) { platform::AppendUtf8(Sink(), c); }
 
     void Symbol(char c)
     {
@@ -235,7 +232,9 @@ private:
             return;
         }
         switch (kw) {
-        case Kw::Fonttbl: state.dest = Dest::FontTable; return;
+        case Kw::Fonttbl:
+            state.dest = Dest::FontTable;
+            return;
         case Kw::SkipDestination:
         case Kw::Colortbl:
         case Kw::Pict:
@@ -255,18 +254,39 @@ private:
             state.codePage = it == m_fonts.end() ? m_codePage : it->second;
             return;
         }
-        case Kw::Uc: state.ucSkip = static_cast<std::uint8_t>(std::clamp(p, 0, 255)); return;
+        case Kw::Uc:
+            state.ucSkip = static_cast<std::uint8_t>(std::clamp(p, 0, 255));
+            return;
         case Kw::Par:
-        case Kw::Line: Sink().append("\r\n"); return;
-        case Kw::Tab: Sink().push_back('\t'); return;
-        case Kw::Emdash: Append(0x2014); return;
-        case Kw::Endash: Append(0x2013); return;
-        case Kw::Bullet: Append(0x2022); return;
-        case Kw::Lquote: Append(0x2018); return;
-        case Kw::Rquote: Append(0x2019); return;
-        case Kw::Ldblquote: Append(0x201C); return;
-        case Kw::Rdblquote: Append(0x201D); return;
-        default: return;
+        case Kw::Line:
+            Sink().append("\r\n");
+            return;
+        case Kw::Tab:
+            Sink().push_back('\t');
+            return;
+        case Kw::Emdash:
+            Append(0x2014);
+            return;
+        case Kw::Endash:
+            Append(0x2013);
+            return;
+        case Kw::Bullet:
+            Append(0x2022);
+            return;
+        case Kw::Lquote:
+            Append(0x2018);
+            return;
+        case Kw::Rquote:
+            Append(0x2019);
+            return;
+        case Kw::Ldblquote:
+            Append(0x201C);
+            return;
+        case Kw::Rdblquote:
+            Append(0x201D);
+            return;
+        default:
+            return;
         }
     }
 

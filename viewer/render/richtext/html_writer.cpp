@@ -88,18 +88,20 @@ bool FollowableLink(std::string_view target)
 const char* BorderStyleName(BorderStyle style)
 {
     switch (style) {
-    case BorderStyle::Double: return "double";
-    case BorderStyle::Dotted: return "dotted";
-    case BorderStyle::Dashed: return "dashed";
-    default: return "solid";
+    case BorderStyle::Double:
+        return "double";
+    case BorderStyle::Dotted:
+        return "dotted";
+    case BorderStyle::Dashed:
+        return "dashed";
+    default:
+        return "solid";
     }
 }
 
 class HtmlWriter {
-public:
-    HtmlWriter(const Document& doc, const HtmlOptions& options) : m_doc(doc), m_options(options)
-    {
-    }
+  public:
+    HtmlWriter(const Document& doc, const HtmlOptions& options) : m_doc(doc), m_options(options) {}
 
     std::string Write()
     {
@@ -109,7 +111,7 @@ public:
         return std::move(m_out);
     }
 
-private:
+  private:
     void Blocks(Range range)
     {
         for (const Block& block : m_doc.Blocks(range)) {
@@ -129,8 +131,8 @@ private:
             m_out.append(" dir=\"rtl\"");
         }
         m_out.append(" style=\"white-space:pre-wrap;margin:");
-        m_out += Points(f.spaceBefore) + ' ' + Points(f.rightIndent) + ' ' +
-                 Points(f.spaceAfter) + ' ' + Points(f.leftIndent);
+        m_out += Points(f.spaceBefore) + ' ' + Points(f.rightIndent) + ' ' + Points(f.spaceAfter) +
+                 ' ' + Points(f.leftIndent);
         if (f.firstLineIndent != 0) {
             m_out += ";text-indent:" + Points(f.firstLineIndent);
         }
@@ -141,8 +143,8 @@ private:
         if (f.lineSpacingMultiple && f.lineSpacing > 0) {
             m_out += ";line-height:" + std::to_string(f.lineSpacing * 100 / 240) + '%';
         } else if (f.lineSpacing != 0) {
-            m_out += ";line-height:" + Points(f.lineSpacing < 0 ? -std::int64_t{f.lineSpacing}
-                                                                : f.lineSpacing);
+            m_out += ";line-height:" +
+                     Points(f.lineSpacing < 0 ? -std::int64_t{f.lineSpacing} : f.lineSpacing);
         }
         m_out.append("\">");
         bool empty = true;
@@ -298,8 +300,7 @@ private:
         }
         const PictureSize size = DisplaySize(picture);
         m_out += "<img width=\"" + std::to_string(size.width / 15) + "\" height=\"" +
-                 std::to_string(size.height / 15) + "\" alt=\"\" src=\"data:" + mime +
-                 ";base64,";
+                 std::to_string(size.height / 15) + "\" alt=\"\" src=\"data:" + mime + ";base64,";
         AppendBase64(m_out, data);
         m_out.append("\">");
         return true;
@@ -385,11 +386,21 @@ void AppendEscapedHtml(std::string& out, std::string_view text)
 {
     for (const char c : text) {
         switch (c) {
-        case '&': out.append("&amp;"); break;
-        case '<': out.append("&lt;"); break;
-        case '>': out.append("&gt;"); break;
-        case '"': out.append("&quot;"); break;
-        default: out.push_back(c); break;
+        case '&':
+            out.append("&amp;");
+            break;
+        case '<':
+            out.append("&lt;");
+            break;
+        case '>':
+            out.append("&gt;");
+            break;
+        case '"':
+            out.append("&quot;");
+            break;
+        default:
+            out.push_back(c);
+            break;
         }
     }
 }

@@ -58,8 +58,12 @@ bool ReadDibHeader(std::span<const std::uint8_t> data, DibHeader& header)
         !format::LoadLe32At(data, 16, compression) || !format::LoadLe32At(data, 32, colors)) {
         return false;
     }
-    header = DibHeader{size, static_cast<std::int32_t>(width), static_cast<std::int32_t>(height),
-                       bits, compression, colors};
+    header = DibHeader{size,
+                       static_cast<std::int32_t>(width),
+                       static_cast<std::int32_t>(height),
+                       bits,
+                       compression,
+                       colors};
     return true;
 }
 
@@ -95,7 +99,8 @@ bool CheckDib(std::span<const std::uint8_t> data)
         return remaining > 0; // run-length or embedded images: their decoder checks them
     }
     const std::uint64_t height = header.height < 0 ? -header.height : header.height;
-    const std::uint64_t stride = (static_cast<std::uint64_t>(header.width) * header.bitCount + 31) / 32 * 4;
+    const std::uint64_t stride =
+        (static_cast<std::uint64_t>(header.width) * header.bitCount + 31) / 32 * 4;
     // Both factors are below 2^37, so the product cannot wrap.
     return stride * height <= remaining;
 }
@@ -124,8 +129,7 @@ bool CheckWmf(std::span<const std::uint8_t> data)
     }
     std::uint16_t type = 0, headerWords = 0;
     return data.size() >= 18 && format::LoadLe16At(data, 0, type) &&
-           format::LoadLe16At(data, 2, headerWords) && (type == 1 || type == 2) &&
-           headerWords == 9;
+           format::LoadLe16At(data, 2, headerWords) && (type == 1 || type == 2) && headerWords == 9;
 }
 
 } // namespace

@@ -46,12 +46,12 @@ struct Range {
 enum class FontFamily : std::uint8_t { Nil, Roman, Swiss, Modern, Script, Decorative, Technical };
 
 struct Font {
-    std::int32_t number = 0;       // the RTF font number (\fN)
-    std::string name;              // UTF-8, without the closing ';'
+    std::int32_t number = 0; // the RTF font number (\fN)
+    std::string name;        // UTF-8, without the closing ';'
     FontFamily family = FontFamily::Nil;
-    std::uint8_t charset = 1;      // \fcharset (1: the document's code page)
-    std::uint8_t pitch = 0;        // \fprq: 0 default, 1 fixed, 2 variable
-    std::uint32_t codePage = 0;    // what its 8-bit text was decoded with (42: a symbol font)
+    std::uint8_t charset = 1;   // \fcharset (1: the document's code page)
+    std::uint8_t pitch = 0;     // \fprq: 0 default, 1 fixed, 2 variable
+    std::uint32_t codePage = 0; // what its 8-bit text was decoded with (42: a symbol font)
 };
 
 enum class Underline : std::uint8_t { None, Single, Double, Dotted, Dashed, Wave, Thick, Words };
@@ -60,12 +60,12 @@ enum class VerticalPosition : std::uint8_t { Baseline, Superscript, Subscript };
 // Character formatting. Interned: runs refer to `Document::charFormats` by index, and two
 // runs with equal formatting share one entry.
 struct CharFormat {
-    std::uint16_t font = kNoFont;                 // index into Document::fonts
+    std::uint16_t font = kNoFont; // index into Document::fonts
     std::uint16_t halfPoints = kDefaultHalfPoints;
-    std::uint32_t color = kAutoColor;             // \cf
-    std::uint32_t background = kAutoColor;        // \cb, \chcbpat
-    std::uint32_t highlight = kAutoColor;         // \highlight (wins over background)
-    std::uint32_t link = kNoLink;                 // index into Document::links
+    std::uint32_t color = kAutoColor;      // \cf
+    std::uint32_t background = kAutoColor; // \cb, \chcbpat
+    std::uint32_t highlight = kAutoColor;  // \highlight (wins over background)
+    std::uint32_t link = kNoLink;          // index into Document::links
     bool bold = false;
     bool italic = false;
     bool strike = false;
@@ -146,9 +146,9 @@ enum class CellAlignment : std::uint8_t { Top, Center, Bottom };
 // QTextTable(rows, table.columns) with mergeCells(row, column, rowSpan, columnSpan) for
 // every cell that is not covered. Covered cells keep whatever blocks they had.
 struct Cell {
-    Range blocks;                 // into Document::blocks
-    std::int32_t width = 0;       // twips, from the \cellx boundaries
-    std::uint16_t column = 0;     // first grid column
+    Range blocks;             // into Document::blocks
+    std::int32_t width = 0;   // twips, from the \cellx boundaries
+    std::uint16_t column = 0; // first grid column
     std::uint16_t columnSpan = 1;
     std::uint32_t rowSpan = 1;
     bool covered = false;
@@ -166,10 +166,10 @@ struct Row {
 };
 
 struct Table {
-    Range rows;                // into Document::rows
-    Range columnEdges;         // into Document::columnEdges: columns + 1 ascending positions
+    Range rows;        // into Document::rows
+    Range columnEdges; // into Document::columnEdges: columns + 1 ascending positions
     std::uint16_t columns = 0;
-    std::uint8_t depth = 1;    // 1 for a table in the body, 2 for one inside a cell, ...
+    std::uint8_t depth = 1; // 1 for a table in the body, 2 for one inside a cell, ...
 };
 
 enum class PictureFormat : std::uint8_t {
@@ -202,7 +202,7 @@ struct Picture {
     std::uint16_t bitsPerPixel = 1;   // \wbmbitspixel
     std::uint16_t planes = 1;         // \wbmplanes
     std::int32_t widthBytes = 0;      // \wbmwidthbytes
-    bool usable = false; // the bytes are present for the declared format and size
+    bool usable = false;              // the bytes are present for the declared format and size
 };
 
 struct Link {
@@ -245,9 +245,8 @@ struct Document {
     const CharFormat& Format(const Run& run) const { return charFormats[run.format]; }
     const ParagraphFormat& Format(const Paragraph& p) const { return paragraphFormats[p.format]; }
 
-private:
-    template <typename T>
-    static std::span<const T> Slice(const std::vector<T>& items, Range range)
+  private:
+    template <typename T> static std::span<const T> Slice(const std::vector<T>& items, Range range)
     {
         return {items.data() + range.first, range.count};
     }

@@ -23,17 +23,38 @@ void FontEntryReader::Word(Kw kw, std::int32_t p)
         m_name.clear();
         m_open = true;
         return;
-    case Kw::Fnil: m_font.family = FontFamily::Nil; return;
-    case Kw::Froman: m_font.family = FontFamily::Roman; return;
-    case Kw::Fswiss: m_font.family = FontFamily::Swiss; return;
-    case Kw::Fmodern: m_font.family = FontFamily::Modern; return;
-    case Kw::Fscript: m_font.family = FontFamily::Script; return;
-    case Kw::Fdecor: m_font.family = FontFamily::Decorative; return;
-    case Kw::Ftech: m_font.family = FontFamily::Technical; return;
-    case Kw::Fcharset: m_font.charset = static_cast<std::uint8_t>(std::clamp(p, 0, 255)); return;
-    case Kw::Cpg: m_cpg = p; return;
-    case Kw::Fprq: m_font.pitch = static_cast<std::uint8_t>(std::clamp(p, 0, 2)); return;
-    default: return;
+    case Kw::Fnil:
+        m_font.family = FontFamily::Nil;
+        return;
+    case Kw::Froman:
+        m_font.family = FontFamily::Roman;
+        return;
+    case Kw::Fswiss:
+        m_font.family = FontFamily::Swiss;
+        return;
+    case Kw::Fmodern:
+        m_font.family = FontFamily::Modern;
+        return;
+    case Kw::Fscript:
+        m_font.family = FontFamily::Script;
+        return;
+    case Kw::Fdecor:
+        m_font.family = FontFamily::Decorative;
+        return;
+    case Kw::Ftech:
+        m_font.family = FontFamily::Technical;
+        return;
+    case Kw::Fcharset:
+        m_font.charset = static_cast<std::uint8_t>(std::clamp(p, 0, 255));
+        return;
+    case Kw::Cpg:
+        m_cpg = p;
+        return;
+    case Kw::Fprq:
+        m_font.pitch = static_cast<std::uint8_t>(std::clamp(p, 0, 2));
+        return;
+    default:
+        return;
     }
 }
 

@@ -15,7 +15,7 @@ namespace viewer::render::richtext {
 // or one after another in the table's group. The caller feeds the entry's control words and
 // decoded name, and commits it at ';', at the next \fN, or at the end of its group.
 class FontEntryReader {
-public:
+  public:
     // Acts on a control word of the table; \fN begins a new entry (commit the open one
     // first).
     void Word(Kw kw, std::int32_t parameter);
@@ -27,7 +27,7 @@ public:
     // Ends the open entry: the font with its trimmed name and code page.
     [[nodiscard]] std::optional<Font> Commit(std::uint32_t documentCodePage);
 
-private:
+  private:
     Font m_font;
     std::int32_t m_cpg = 0;
     bool m_open = false;

@@ -275,8 +275,9 @@ static_assert(IsSorted(), "keyword table must be sorted by name for the binary s
 Keyword LookUpKeyword(std::string_view name)
 {
     const auto* end = std::end(kEntries);
-    const auto* it = std::lower_bound(std::begin(kEntries), end, name,
-                                      [](const Entry& e, std::string_view n) { return e.name < n; });
+    const auto* it =
+        std::lower_bound(std::begin(kEntries), end, name,
+                         [](const Entry& e, std::string_view n) { return e.name < n; });
     if (it == end || it->name != name) {
         return {};
     }

@@ -27,9 +27,9 @@ constexpr std::size_t kMaxNameBytes = 1024;
 
 // Where the text of a group goes.
 enum class Dest : std::uint8_t {
-    Body,             // the document
-    Skip,             // nowhere, and nothing inside the group counts
-    Hold,             // nowhere, but a \result, \fldrslt or \ud inside resumes `resume`
+    Body, // the document
+    Skip, // nowhere, and nothing inside the group counts
+    Hold, // nowhere, but a \result, \fldrslt or \ud inside resumes `resume`
     FontTable,
     ColorTable,
     FieldInstruction,
@@ -69,8 +69,7 @@ struct PendingPicture {
     int highNibble = -1;
 };
 
-template <typename T>
-void HashField(std::size_t& seed, const T& value)
+template <typename T> void HashField(std::size_t& seed, const T& value)
 {
     seed ^= std::hash<T>{}(value) + 0x9E3779B97F4A7C15ull + (seed << 6) + (seed >> 2);
 }
@@ -83,10 +82,10 @@ struct CharFormatHash {
         HashField(seed, f.color);
         HashField(seed, f.background ^ (std::size_t{f.highlight} << 32));
         HashField(seed, f.link);
-        const unsigned flags = unsigned(f.bold) | unsigned(f.italic) << 1 | unsigned(f.strike) << 2 |
-                               unsigned(f.hidden) << 3 | unsigned(f.caps) << 4 |
-                               unsigned(f.smallCaps) << 5 | unsigned(f.underline) << 8 |
-                               unsigned(f.position) << 12;
+        const unsigned flags = unsigned(f.bold) | unsigned(f.italic) << 1 |
+                               unsigned(f.strike) << 2 | unsigned(f.hidden) << 3 |
+                               unsigned(f.caps) << 4 | unsigned(f.smallCaps) << 5 |
+                               unsigned(f.underline) << 8 | unsigned(f.position) << 12;
         HashField(seed, flags);
         return seed;
     }
@@ -97,8 +96,8 @@ struct ParagraphFormatHash {
     {
         std::size_t seed = static_cast<std::size_t>(f.alignment) | std::size_t{f.rightToLeft} << 4 |
                            std::size_t{f.lineSpacingMultiple} << 5 | std::size_t{f.listLevel} << 8;
-        for (const std::int32_t v : {f.leftIndent, f.rightIndent, f.firstLineIndent,
-                                     f.spaceBefore, f.spaceAfter, f.lineSpacing, f.listId}) {
+        for (const std::int32_t v : {f.leftIndent, f.rightIndent, f.firstLineIndent, f.spaceBefore,
+                                     f.spaceAfter, f.lineSpacing, f.listId}) {
             HashField(seed, v);
         }
         return seed;
@@ -111,7 +110,7 @@ std::uint8_t Clamp8(std::int32_t value, std::int32_t high)
 }
 
 class Reader {
-public:
+  public:
     explicit Reader(std::span<const std::uint8_t> rtf)
         : m_tokens(rtf), m_budget(rtf.size()), m_tables(m_doc, m_budget, m_colors)
     {
@@ -142,7 +141,7 @@ public:
         return std::move(m_doc);
     }
 
-private:
+  private:
     State& Top() { return m_states.back(); }
 
     void Dispatch(const Token& token)
@@ -570,7 +569,8 @@ private:
         for (std::size_t w = 1; w < words.size(); ++w) {
             const std::string& word = words[w];
             if (word.size() == 2 && word[0] == '\\') {
-                const char option = static_cast<char>(std::tolower(static_cast<unsigned char>(word[1])));
+                const char option =
+                    static_cast<char>(std::tolower(static_cast<unsigned char>(word[1])));
                 if (option == 'l' && w + 1 < words.size()) {
                     bookmark = words[++w];
                 } else if ((option == 'o' || option == 't') && w + 1 < words.size()) {
@@ -632,35 +632,77 @@ private:
             SelectFont(Top(), m_defaultFont);
             return true;
         }
-        case Kw::B: c.bold = on; return true;
-        case Kw::I: c.italic = on; return true;
-        case Kw::Ul: c.underline = on ? Underline::Single : Underline::None; return true;
-        case Kw::Uld: c.underline = on ? Underline::Dotted : Underline::None; return true;
-        case Kw::Uldash: c.underline = on ? Underline::Dashed : Underline::None; return true;
-        case Kw::Uldb: c.underline = on ? Underline::Double : Underline::None; return true;
-        case Kw::Ulth: c.underline = on ? Underline::Thick : Underline::None; return true;
-        case Kw::Ulw: c.underline = on ? Underline::Words : Underline::None; return true;
-        case Kw::Ulwave: c.underline = on ? Underline::Wave : Underline::None; return true;
-        case Kw::Ulnone: c.underline = Underline::None; return true;
+        case Kw::B:
+            c.bold = on;
+            return true;
+        case Kw::I:
+            c.italic = on;
+            return true;
+        case Kw::Ul:
+            c.underline = on ? Underline::Single : Underline::None;
+            return true;
+        case Kw::Uld:
+            c.underline = on ? Underline::Dotted : Underline::None;
+            return true;
+        case Kw::Uldash:
+            c.underline = on ? Underline::Dashed : Underline::None;
+            return true;
+        case Kw::Uldb:
+            c.underline = on ? Underline::Double : Underline::None;
+            return true;
+        case Kw::Ulth:
+            c.underline = on ? Underline::Thick : Underline::None;
+            return true;
+        case Kw::Ulw:
+            c.underline = on ? Underline::Words : Underline::None;
+            return true;
+        case Kw::Ulwave:
+            c.underline = on ? Underline::Wave : Underline::None;
+            return true;
+        case Kw::Ulnone:
+            c.underline = Underline::None;
+            return true;
         case Kw::Strike:
-        case Kw::Striked: c.strike = on; return true;
-        case Kw::Caps: c.caps = on; return true;
-        case Kw::Scaps: c.smallCaps = on; return true;
-        case Kw::V: c.hidden = on; return true;
-        case Kw::Super: c.position = VerticalPosition::Superscript; return true;
-        case Kw::Sub: c.position = VerticalPosition::Subscript; return true;
-        case Kw::Nosupersub: c.position = VerticalPosition::Baseline; return true;
+        case Kw::Striked:
+            c.strike = on;
+            return true;
+        case Kw::Caps:
+            c.caps = on;
+            return true;
+        case Kw::Scaps:
+            c.smallCaps = on;
+            return true;
+        case Kw::V:
+            c.hidden = on;
+            return true;
+        case Kw::Super:
+            c.position = VerticalPosition::Superscript;
+            return true;
+        case Kw::Sub:
+            c.position = VerticalPosition::Subscript;
+            return true;
+        case Kw::Nosupersub:
+            c.position = VerticalPosition::Baseline;
+            return true;
         case Kw::F:
             SelectFont(Top(), hasParameter ? p : m_defaultFont);
             return true;
         case Kw::Fs:
-            c.halfPoints = static_cast<std::uint16_t>(p > 0 ? std::min(p, 3276) : kDefaultHalfPoints);
+            c.halfPoints =
+                static_cast<std::uint16_t>(p > 0 ? std::min(p, 3276) : kDefaultHalfPoints);
             return true;
-        case Kw::Cf: c.color = ColorAt(p); return true;
+        case Kw::Cf:
+            c.color = ColorAt(p);
+            return true;
         case Kw::Cb:
-        case Kw::Chcbpat: c.background = ColorAt(p); return true;
-        case Kw::Highlight: c.highlight = ColorAt(p); return true;
-        default: return false;
+        case Kw::Chcbpat:
+            c.background = ColorAt(p);
+            return true;
+        case Kw::Highlight:
+            c.highlight = ColorAt(p);
+            return true;
+        default:
+            return false;
         }
     }
 
@@ -696,22 +738,52 @@ private:
             state.inTable = false;
             state.tableDepth = 0;
             return true;
-        case Kw::Ql: f.alignment = Alignment::Left; return true;
-        case Kw::Qr: f.alignment = Alignment::Right; return true;
-        case Kw::Qc: f.alignment = Alignment::Center; return true;
+        case Kw::Ql:
+            f.alignment = Alignment::Left;
+            return true;
+        case Kw::Qr:
+            f.alignment = Alignment::Right;
+            return true;
+        case Kw::Qc:
+            f.alignment = Alignment::Center;
+            return true;
         case Kw::Qj:
-        case Kw::Qd: f.alignment = Alignment::Justify; return true;
-        case Kw::Li: f.leftIndent = p; return true;
-        case Kw::Ri: f.rightIndent = p; return true;
-        case Kw::Fi: f.firstLineIndent = p; return true;
-        case Kw::Sb: f.spaceBefore = p; return true;
-        case Kw::Sa: f.spaceAfter = p; return true;
-        case Kw::Sl: f.lineSpacing = p == 1000 ? 0 : p; return true; // \sl1000: "auto"
-        case Kw::Slmult: f.lineSpacingMultiple = on; return true;
-        case Kw::Ls: f.listId = p; return true;
-        case Kw::Ilvl: f.listLevel = Clamp8(p, 8); return true;
-        case Kw::Rtlpar: f.rightToLeft = true; return true;
-        case Kw::Ltrpar: f.rightToLeft = false; return true;
+        case Kw::Qd:
+            f.alignment = Alignment::Justify;
+            return true;
+        case Kw::Li:
+            f.leftIndent = p;
+            return true;
+        case Kw::Ri:
+            f.rightIndent = p;
+            return true;
+        case Kw::Fi:
+            f.firstLineIndent = p;
+            return true;
+        case Kw::Sb:
+            f.spaceBefore = p;
+            return true;
+        case Kw::Sa:
+            f.spaceAfter = p;
+            return true;
+        case Kw::Sl:
+            f.lineSpacing = p == 1000 ? 0 : p;
+            return true; // \sl1000: "auto"
+        case Kw::Slmult:
+            f.lineSpacingMultiple = on;
+            return true;
+        case Kw::Ls:
+            f.listId = p;
+            return true;
+        case Kw::Ilvl:
+            f.listLevel = Clamp8(p, 8);
+            return true;
+        case Kw::Rtlpar:
+            f.rightToLeft = true;
+            return true;
+        case Kw::Ltrpar:
+            f.rightToLeft = false;
+            return true;
         case Kw::Intbl:
             state.inTable = on;
             if (on && state.tableDepth == 0) {
@@ -745,48 +817,98 @@ private:
             EndParagraph(true);
             m_breakBefore = BreakBefore::Section;
             return true;
-        case Kw::Line: AppendChar('\n'); return true;
-        case Kw::Tab: AppendChar('\t'); return true;
-        default: return false;
+        case Kw::Line:
+            AppendChar('\n');
+            return true;
+        case Kw::Tab:
+            AppendChar('\t');
+            return true;
+        default:
+            return false;
         }
     }
 
     void DocumentWord(Kw kw, std::int32_t p)
     {
         switch (kw) {
-        case Kw::Ansi: SetDocumentCodePage(1252); return;
-        case Kw::Mac: SetDocumentCodePage(10000); return;
-        case Kw::Pc: SetDocumentCodePage(437); return;
-        case Kw::Pca: SetDocumentCodePage(850); return;
+        case Kw::Ansi:
+            SetDocumentCodePage(1252);
+            return;
+        case Kw::Mac:
+            SetDocumentCodePage(10000);
+            return;
+        case Kw::Pc:
+            SetDocumentCodePage(437);
+            return;
+        case Kw::Pca:
+            SetDocumentCodePage(850);
+            return;
         case Kw::Ansicpg:
             if (p > 0) {
                 SetDocumentCodePage(static_cast<std::uint32_t>(p));
             }
             return;
-        case Kw::Deff: m_defaultFont = p; return;
-        case Kw::Uc: Top().ucSkip = Clamp8(p, 255); return;
+        case Kw::Deff:
+            m_defaultFont = p;
+            return;
+        case Kw::Uc:
+            Top().ucSkip = Clamp8(p, 255);
+            return;
         case Kw::Fromhtml:
             if (p != 0) {
                 m_doc.encapsulation = Encapsulation::Html;
             }
             return;
-        case Kw::Fromtext: m_doc.encapsulation = Encapsulation::Text; return;
-        case Kw::Emdash: AppendChar(0x2014); return;
-        case Kw::Endash: AppendChar(0x2013); return;
-        case Kw::Bullet: AppendChar(0x2022); return;
-        case Kw::Lquote: AppendChar(0x2018); return;
-        case Kw::Rquote: AppendChar(0x2019); return;
-        case Kw::Ldblquote: AppendChar(0x201C); return;
-        case Kw::Rdblquote: AppendChar(0x201D); return;
-        case Kw::Emspace: AppendChar(0x2003); return;
-        case Kw::Enspace: AppendChar(0x2002); return;
-        case Kw::Qmspace: AppendChar(0x2005); return;
-        case Kw::Zwj: AppendChar(0x200D); return;
-        case Kw::Zwnj: AppendChar(0x200C); return;
-        case Kw::Zwbo: AppendChar(0x200B); return;
-        case Kw::Ltrmark: AppendChar(0x200E); return;
-        case Kw::Rtlmark: AppendChar(0x200F); return;
-        default: return; // unknown words change nothing
+        case Kw::Fromtext:
+            m_doc.encapsulation = Encapsulation::Text;
+            return;
+        case Kw::Emdash:
+            AppendChar(0x2014);
+            return;
+        case Kw::Endash:
+            AppendChar(0x2013);
+            return;
+        case Kw::Bullet:
+            AppendChar(0x2022);
+            return;
+        case Kw::Lquote:
+            AppendChar(0x2018);
+            return;
+        case Kw::Rquote:
+            AppendChar(0x2019);
+            return;
+        case Kw::Ldblquote:
+            AppendChar(0x201C);
+            return;
+        case Kw::Rdblquote:
+            AppendChar(0x201D);
+            return;
+        case Kw::Emspace:
+            AppendChar(0x2003);
+            return;
+        case Kw::Enspace:
+            AppendChar(0x2002);
+            return;
+        case Kw::Qmspace:
+            AppendChar(0x2005);
+            return;
+        case Kw::Zwj:
+            AppendChar(0x200D);
+            return;
+        case Kw::Zwnj:
+            AppendChar(0x200C);
+            return;
+        case Kw::Zwbo:
+            AppendChar(0x200B);
+            return;
+        case Kw::Ltrmark:
+            AppendChar(0x200E);
+            return;
+        case Kw::Rtlmark:
+            AppendChar(0x200F);
+            return;
+        default:
+            return; // unknown words change nothing
         }
     }
 
@@ -930,8 +1052,8 @@ private:
         const std::uint32_t format = InternChars(parent.chars);
         CloseRun();
         m_doc.pictures.push_back(std::move(picture));
-        m_doc.runs.push_back(
-            Run{RunKind::Picture, format, static_cast<std::uint32_t>(m_doc.pictures.size() - 1), 0});
+        m_doc.runs.push_back(Run{RunKind::Picture, format,
+                                 static_cast<std::uint32_t>(m_doc.pictures.size() - 1), 0});
     }
 
     // Pictures.
@@ -944,30 +1066,69 @@ private:
         Picture& picture = m_picture->picture;
         const std::int32_t p = token.parameter;
         switch (kw) {
-        case Kw::Pngblip: picture.format = PictureFormat::Png; return;
-        case Kw::Jpegblip: picture.format = PictureFormat::Jpeg; return;
-        case Kw::Emfblip: picture.format = PictureFormat::Emf; return;
-        case Kw::Macpict: picture.format = PictureFormat::MacPict; return;
+        case Kw::Pngblip:
+            picture.format = PictureFormat::Png;
+            return;
+        case Kw::Jpegblip:
+            picture.format = PictureFormat::Jpeg;
+            return;
+        case Kw::Emfblip:
+            picture.format = PictureFormat::Emf;
+            return;
+        case Kw::Macpict:
+            picture.format = PictureFormat::MacPict;
+            return;
         case Kw::Wmetafile:
             picture.format = PictureFormat::Wmf;
             picture.metafileMapMode = token.hasParameter ? p : 1;
             return;
-        case Kw::Dibitmap: picture.format = PictureFormat::Dib; return;
-        case Kw::Wbitmap: picture.format = PictureFormat::Ddb; return;
-        case Kw::Picw: picture.width = p; return;
-        case Kw::Pich: picture.height = p; return;
-        case Kw::Picwgoal: picture.goalWidth = p; return;
-        case Kw::Pichgoal: picture.goalHeight = p; return;
-        case Kw::Picscalex: picture.scaleX = p; return;
-        case Kw::Picscaley: picture.scaleY = p; return;
-        case Kw::Piccropl: picture.cropLeft = p; return;
-        case Kw::Piccropr: picture.cropRight = p; return;
-        case Kw::Piccropt: picture.cropTop = p; return;
-        case Kw::Piccropb: picture.cropBottom = p; return;
-        case Kw::Wbmbitspixel: picture.bitsPerPixel = static_cast<std::uint16_t>(std::clamp(p, 0, 64)); return;
-        case Kw::Wbmplanes: picture.planes = static_cast<std::uint16_t>(std::clamp(p, 0, 64)); return;
-        case Kw::Wbmwidthbytes: picture.widthBytes = p; return;
-        default: return;
+        case Kw::Dibitmap:
+            picture.format = PictureFormat::Dib;
+            return;
+        case Kw::Wbitmap:
+            picture.format = PictureFormat::Ddb;
+            return;
+        case Kw::Picw:
+            picture.width = p;
+            return;
+        case Kw::Pich:
+            picture.height = p;
+            return;
+        case Kw::Picwgoal:
+            picture.goalWidth = p;
+            return;
+        case Kw::Pichgoal:
+            picture.goalHeight = p;
+            return;
+        case Kw::Picscalex:
+            picture.scaleX = p;
+            return;
+        case Kw::Picscaley:
+            picture.scaleY = p;
+            return;
+        case Kw::Piccropl:
+            picture.cropLeft = p;
+            return;
+        case Kw::Piccropr:
+            picture.cropRight = p;
+            return;
+        case Kw::Piccropt:
+            picture.cropTop = p;
+            return;
+        case Kw::Piccropb:
+            picture.cropBottom = p;
+            return;
+        case Kw::Wbmbitspixel:
+            picture.bitsPerPixel = static_cast<std::uint16_t>(std::clamp(p, 0, 64));
+            return;
+        case Kw::Wbmplanes:
+            picture.planes = static_cast<std::uint16_t>(std::clamp(p, 0, 64));
+            return;
+        case Kw::Wbmwidthbytes:
+            picture.widthBytes = p;
+            return;
+        default:
+            return;
         }
     }
 
@@ -1028,10 +1189,17 @@ private:
     {
         const auto component = static_cast<std::uint32_t>(std::clamp(p, 0, 255));
         switch (kw) {
-        case Kw::Red: m_color.rgb = (m_color.rgb & 0x00FFFF) | component << 16; break;
-        case Kw::Green: m_color.rgb = (m_color.rgb & 0xFF00FF) | component << 8; break;
-        case Kw::Blue: m_color.rgb = (m_color.rgb & 0xFFFF00) | component; break;
-        default: return;
+        case Kw::Red:
+            m_color.rgb = (m_color.rgb & 0x00FFFF) | component << 16;
+            break;
+        case Kw::Green:
+            m_color.rgb = (m_color.rgb & 0xFF00FF) | component << 8;
+            break;
+        case Kw::Blue:
+            m_color.rgb = (m_color.rgb & 0xFFFF00) | component;
+            break;
+        default:
+            return;
         }
         m_color.set = true;
     }

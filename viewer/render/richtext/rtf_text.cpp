@@ -32,32 +32,55 @@ char32_t SymbolGlyph(std::uint8_t byte, std::uint32_t codePage)
 {
     if (codePage == kWingdingsCodePage) {
         switch (byte) {
-        case 0x4A: return 0x263A;
-        case 0x4B: return 0x1F610;
-        case 0x4C: return 0x2639;
-        case 0x6C: return 0x25CF;
-        case 0x6E: return 0x25A0;
-        case 0x6F: return 0x25A1;
-        case 0x71: return 0x2751;
-        case 0x75: return 0x25C6;
-        case 0x76: return 0x2756;
-        case 0x9F: return 0x2022;
-        case 0xA7: return 0x25AA;
-        case 0xD8: return 0x27A2;
-        case 0xE8: return 0x2794;
-        case 0xFB: return 0x2717;
-        case 0xFC: return 0x2713;
-        case 0xFD: return 0x2612;
-        case 0xFE: return 0x2611;
-        default: break;
+        case 0x4A:
+            return 0x263A;
+        case 0x4B:
+            return 0x1F610;
+        case 0x4C:
+            return 0x2639;
+        case 0x6C:
+            return 0x25CF;
+        case 0x6E:
+            return 0x25A0;
+        case 0x6F:
+            return 0x25A1;
+        case 0x71:
+            return 0x2751;
+        case 0x75:
+            return 0x25C6;
+        case 0x76:
+            return 0x2756;
+        case 0x9F:
+            return 0x2022;
+        case 0xA7:
+            return 0x25AA;
+        case 0xD8:
+            return 0x27A2;
+        case 0xE8:
+            return 0x2794;
+        case 0xFB:
+            return 0x2717;
+        case 0xFC:
+            return 0x2713;
+        case 0xFD:
+            return 0x2612;
+        case 0xFE:
+            return 0x2611;
+        default:
+            break;
         }
     } else {
         switch (byte) {
-        case 0xB7: return 0x2022;
-        case 0xA8: return 0x2666;
-        case 0xAE: return 0x2192;
-        case 0xD7: return 0x22C5;
-        default: break;
+        case 0xB7:
+            return 0x2022;
+        case 0xA8:
+            return 0x2666;
+        case 0xAE:
+            return 0x2192;
+        case 0xD7:
+            return 0x22C5;
+        default:
+            break;
         }
     }
     return platform::Windows1252Char(byte);
@@ -79,26 +102,46 @@ bool IsPlainAscii(std::string_view text)
 std::uint32_t CodePageOfCharset(std::int32_t charset, std::uint32_t documentCodePage)
 {
     switch (charset) {
-    case 0: return 1252;
-    case 2: return kSymbolCodePage;
-    case 77: return 10000;
-    case 128: return 932;
-    case 129: return 949;
-    case 130: return 1361;
-    case 134: return 936;
-    case 136: return 950;
-    case 161: return 1253;
-    case 162: return 1254;
-    case 163: return 1258;
-    case 177: return 1255;
-    case 178: return 1256;
-    case 186: return 1257;
-    case 204: return 1251;
-    case 222: return 874;
-    case 238: return 1250;
-    case 254: return 437;
-    case 255: return 850;
-    default: return documentCodePage;
+    case 0:
+        return 1252;
+    case 2:
+        return kSymbolCodePage;
+    case 77:
+        return 10000;
+    case 128:
+        return 932;
+    case 129:
+        return 949;
+    case 130:
+        return 1361;
+    case 134:
+        return 936;
+    case 136:
+        return 950;
+    case 161:
+        return 1253;
+    case 162:
+        return 1254;
+    case 163:
+        return 1258;
+    case 177:
+        return 1255;
+    case 178:
+        return 1256;
+    case 186:
+        return 1257;
+    case 204:
+        return 1251;
+    case 222:
+        return 874;
+    case 238:
+        return 1250;
+    case 254:
+        return 437;
+    case 255:
+        return 850;
+    default:
+        return documentCodePage;
     }
 }
 

@@ -34,7 +34,7 @@ void AppendDecoded(std::string& out, std::string_view bytes, std::uint32_t codeP
 // the two bytes of a double-byte character written as two \'hh stay together and each run
 // is converted once.
 class PendingBytes {
-public:
+  public:
     // Adds a byte; C0 controls other than tab are dropped (no code page gives them a
     // glyph, and a body must not smuggle them into the text).
     void Add(std::uint8_t byte, std::uint32_t codePage, std::string& out)
@@ -59,7 +59,7 @@ public:
     }
     [[nodiscard]] bool Empty() const { return m_bytes.empty(); }
 
-private:
+  private:
     std::string m_bytes;
     std::uint32_t m_codePage = 1252;
 };

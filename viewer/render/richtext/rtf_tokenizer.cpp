@@ -19,8 +19,14 @@ constexpr std::array<bool, 256> MakeStops()
 }
 constexpr std::array<bool, 256> kStops = MakeStops();
 
-bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsLetter(char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+bool IsDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
 
 int HexValue(char c)
 {
@@ -149,8 +155,8 @@ void Tokenizer::ReadControl(Token& token)
         ++m_pos;
     }
     if (token.text == "bin" && token.hasParameter) {
-        const std::size_t count = token.parameter > 0 ? static_cast<std::size_t>(token.parameter)
-                                                       : 0;
+        const std::size_t count =
+            token.parameter > 0 ? static_cast<std::size_t>(token.parameter) : 0;
         const std::size_t available = m_size - m_pos;
         const std::size_t taken = count < available ? count : available;
         token.kind = TokenKind::Binary;

@@ -37,7 +37,7 @@ struct Token {
 // Parameters beyond the range of a 32-bit integer are clamped to it; a \bin count beyond
 // the bytes left takes what is left.
 class Tokenizer {
-public:
+  public:
     explicit Tokenizer(std::span<const std::uint8_t> input)
         : m_data(reinterpret_cast<const char*>(input.data())), m_size(input.size())
     {
@@ -47,7 +47,7 @@ public:
     [[nodiscard]] Token Next();
     [[nodiscard]] std::size_t Offset() const { return m_pos; }
 
-private:
+  private:
     void ReadControl(Token& token);
 
     const char* m_data;

@@ -88,30 +88,64 @@ bool TableBuilder::DefinitionWord(Kw kw, std::int32_t p, std::size_t level)
         definition = RowDefinition{};
         m_borderSide = -1;
         return true;
-    case Kw::Trleft: definition.left = p; return true;
-    case Kw::Trql: definition.alignment = RowAlignment::Left; return true;
-    case Kw::Trqc: definition.alignment = RowAlignment::Center; return true;
-    case Kw::Trqr: definition.alignment = RowAlignment::Right; return true;
-    case Kw::Clmgf: cell.mergeFirst = true; return true;
-    case Kw::Clmrg: cell.mergeNext = true; return true;
-    case Kw::Clvmgf: cell.verticalFirst = true; return true;
-    case Kw::Clvmrg: cell.verticalNext = true; return true;
-    case Kw::Clcbpat: cell.shading = ColorAt(p); return true;
-    case Kw::Clvertalt: cell.alignment = CellAlignment::Top; return true;
-    case Kw::Clvertalc: cell.alignment = CellAlignment::Center; return true;
-    case Kw::Clvertalb: cell.alignment = CellAlignment::Bottom; return true;
-    case Kw::Clbrdrt: m_borderSide = int(CellSide::Top); return true;
-    case Kw::Clbrdrl: m_borderSide = int(CellSide::Left); return true;
-    case Kw::Clbrdrb: m_borderSide = int(CellSide::Bottom); return true;
-    case Kw::Clbrdrr: m_borderSide = int(CellSide::Right); return true;
-    case Kw::OtherBorder: m_borderSide = -1; return true;
+    case Kw::Trleft:
+        definition.left = p;
+        return true;
+    case Kw::Trql:
+        definition.alignment = RowAlignment::Left;
+        return true;
+    case Kw::Trqc:
+        definition.alignment = RowAlignment::Center;
+        return true;
+    case Kw::Trqr:
+        definition.alignment = RowAlignment::Right;
+        return true;
+    case Kw::Clmgf:
+        cell.mergeFirst = true;
+        return true;
+    case Kw::Clmrg:
+        cell.mergeNext = true;
+        return true;
+    case Kw::Clvmgf:
+        cell.verticalFirst = true;
+        return true;
+    case Kw::Clvmrg:
+        cell.verticalNext = true;
+        return true;
+    case Kw::Clcbpat:
+        cell.shading = ColorAt(p);
+        return true;
+    case Kw::Clvertalt:
+        cell.alignment = CellAlignment::Top;
+        return true;
+    case Kw::Clvertalc:
+        cell.alignment = CellAlignment::Center;
+        return true;
+    case Kw::Clvertalb:
+        cell.alignment = CellAlignment::Bottom;
+        return true;
+    case Kw::Clbrdrt:
+        m_borderSide = int(CellSide::Top);
+        return true;
+    case Kw::Clbrdrl:
+        m_borderSide = int(CellSide::Left);
+        return true;
+    case Kw::Clbrdrb:
+        m_borderSide = int(CellSide::Bottom);
+        return true;
+    case Kw::Clbrdrr:
+        m_borderSide = int(CellSide::Right);
+        return true;
+    case Kw::OtherBorder:
+        m_borderSide = -1;
+        return true;
     case Kw::Brdrnone:
     case Kw::Brdrs:
     case Kw::Brdrdb:
     case Kw::Brdrdot:
     case Kw::Brdrdash:
         if (BorderLine* border = CurrentBorder(level)) {
-            border->style = kw == Kw::Brdrnone  ? BorderStyle::None
+            border->style = kw == Kw::Brdrnone   ? BorderStyle::None
                             : kw == Kw::Brdrdb   ? BorderStyle::Double
                             : kw == Kw::Brdrdot  ? BorderStyle::Dotted
                             : kw == Kw::Brdrdash ? BorderStyle::Dashed
@@ -215,8 +249,7 @@ void TableBuilder::FinishRow(TableLevel& open, std::size_t level)
         return;
     }
     static const RowDefinition kNone;
-    const RowDefinition& definition =
-        level < m_definitions.size() ? m_definitions[level] : kNone;
+    const RowDefinition& definition = level < m_definitions.size() ? m_definitions[level] : kNone;
     // Positions are kept within a range where a row of default-width cells cannot overflow.
     const std::int32_t left = std::clamp(definition.left, -kMaxPosition, kMaxPosition);
     std::int32_t edge = left;
@@ -238,8 +271,7 @@ void TableBuilder::FinishRow(TableLevel& open, std::size_t level)
         std::copy(std::begin(def.borders), std::end(def.borders), cell.cell.borders);
     }
     open.rows.push_back(PendingRow{static_cast<std::uint32_t>(open.rowStart),
-                                   static_cast<std::uint32_t>(count), left,
-                                   definition.alignment});
+                                   static_cast<std::uint32_t>(count), left, definition.alignment});
     open.rowStart = open.cells.size();
 }
 

@@ -14,7 +14,7 @@ namespace viewer::render::richtext {
 // How much the model may grow: a multiple of the input, so that no few bytes of RTF can ask
 // for much memory.
 class ModelBudget {
-public:
+  public:
     explicit ModelBudget(std::size_t inputSize);
 
     // Whether `adding` more bytes still fit; when not, marks the document and says no from
@@ -24,7 +24,7 @@ public:
     // Bytes held outside the document's vectors: picture data, cells of open tables.
     std::size_t held = 0;
 
-private:
+  private:
     std::size_t m_limit;
 };
 
@@ -66,8 +66,8 @@ struct PendingRow {
 struct TableLevel {
     std::vector<PendingCell> cells; // every cell of the table so far
     std::vector<PendingRow> rows;
-    std::size_t rowStart = 0;       // first cell of the row being filled
-    std::vector<Block> blocks;      // of the cell being filled
+    std::size_t rowStart = 0;  // first cell of the row being filled
+    std::vector<Block> blocks; // of the cell being filled
 };
 
 // RTF gives a table as a stream: paragraphs marked with their nesting level (\intbl,
@@ -75,7 +75,7 @@ struct TableLevel {
 // row's definition (\trowd ... \cellx) before or after its cells. Level 0 is the body; a
 // paragraph at a lower level than the tables open ends the deeper ones.
 class TableBuilder {
-public:
+  public:
     TableBuilder(Document& doc, ModelBudget& budget, const std::vector<std::uint32_t>& colors);
 
     // Acts on a row-definition word for the tables at `level`; false when it is none.
@@ -93,7 +93,7 @@ public:
     // Ends every table; the body's blocks.
     [[nodiscard]] Range Finish();
 
-private:
+  private:
     RowDefinition& Definition(std::size_t level);
     BorderLine* CurrentBorder(std::size_t level);
     std::uint32_t ColorAt(std::int32_t index) const;

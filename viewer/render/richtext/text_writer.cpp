@@ -8,7 +8,7 @@ namespace viewer::render::richtext {
 namespace {
 
 class TextWriter {
-public:
+  public:
     explicit TextWriter(const Document& doc) : m_doc(doc) {}
 
     std::string Write()
@@ -17,7 +17,7 @@ public:
         return std::move(m_out);
     }
 
-private:
+  private:
     void Blocks(Range range)
     {
         for (const Block& block : m_doc.Blocks(range)) {

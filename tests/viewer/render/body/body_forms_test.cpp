@@ -19,7 +19,8 @@ constexpr std::string_view kWrappingRtf =
     R"({\rtf1\ansi\fromhtml1 {\*\htmltag19 <html>}\htmlrtf {\htmlrtf0 wrapped\htmlrtf }\htmlrtf0 )"
     R"({\*\htmltag27 </html>}})";
 constexpr std::string_view kHtml = "<html><body><p>stored</p></body></html>";
-constexpr std::string_view kPlain = "line <1>\r\nGr\xfc\xdf" "e\r\n";
+constexpr std::string_view kPlain = "line <1>\r\nGr\xfc\xdf"
+                                    "e\r\n";
 
 MailBodies With(std::string_view rtf, std::string_view html, std::string_view plain)
 {
@@ -31,9 +32,10 @@ MailBodies With(std::string_view rtf, std::string_view html, std::string_view pl
     bodies.plain = Bytes(plain);
     bodies.hasPlain = !plain.empty();
     bodies.messageCodePage = 1252;
-    bodies.shown = bodies.hasRtf ? ShownBody::Rtf : bodies.hasHtml ? ShownBody::Html
-                   : bodies.hasPlain                                ? ShownBody::Plain
-                                                                    : ShownBody::None;
+    bodies.shown = bodies.hasRtf     ? ShownBody::Rtf
+                   : bodies.hasHtml  ? ShownBody::Html
+                   : bodies.hasPlain ? ShownBody::Plain
+                                     : ShownBody::None;
     return bodies;
 }
 

@@ -33,7 +33,8 @@ TEST_P(HtmlReaderCharset, DecodesWithTheFirstCharsetKnown)
     EXPECT_EQ(TextOf(GetParam().html, GetParam().hints), GetParam().text);
 }
 
-const std::string kMeta1251 = "<meta http-equiv=Content-Type content='text/html; charset=windows-1251'>";
+const std::string kMeta1251 =
+    "<meta http-equiv=Content-Type content='text/html; charset=windows-1251'>";
 
 INSTANTIATE_TEST_SUITE_P(
     Priority, HtmlReaderCharset,
@@ -43,14 +44,17 @@ INSTANTIATE_TEST_SUITE_P(
         CharsetCase{"InternetCodePageBeforeMessage", "<p>\xd0\xb4", {65001, 1251}, "\u0434\n"},
         CharsetCase{"MessageCodePage", "<p>\xe4", {0, 1251}, "\u0434\n"},
         CharsetCase{"Windows1252Last", "<p>\x80", {}, "\u20ac\n"},
-        CharsetCase{"Latin1LabelIsWindows1252", "<meta charset=iso-8859-1><p>\x80", {},
-                    "\u20ac\n"},
-        CharsetCase{"UnknownLabelFallsThrough", "<meta charset=x-nonsense><p>\xe4", {0, 1251},
+        CharsetCase{"Latin1LabelIsWindows1252", "<meta charset=iso-8859-1><p>\x80", {}, "\u20ac\n"},
+        CharsetCase{
+            "UnknownLabelFallsThrough", "<meta charset=x-nonsense><p>\xe4", {0, 1251}, "\u0434\n"},
+        CharsetCase{"ByteOrderMarkBeforeEverything",
+                    "\xef\xbb\xbf" + kMeta1251 + "<p>\xd0\xb4",
+                    {},
                     "\u0434\n"},
-        CharsetCase{"ByteOrderMarkBeforeEverything", "\xef\xbb\xbf" + kMeta1251 + "<p>\xd0\xb4",
-                    {}, "\u0434\n"},
         CharsetCase{"Utf16BodyWhateverItDeclares",
-                    std::string("<\0p\0>\0\x34\x04", 8), {0, 1252, true}, "\u0434\n"}),
+                    std::string("<\0p\0>\0\x34\x04", 8),
+                    {0, 1252, true},
+                    "\u0434\n"}),
     [](const auto& row) { return std::string(row.param.name); });
 
 TEST(HtmlReader, DoesNotSwitchToTheDeclaredCharsetOfAUtf16Body)

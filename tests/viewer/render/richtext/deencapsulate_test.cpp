@@ -59,20 +59,20 @@ TEST_P(DeencapsulateDetect, LooksOnlyAtTheHeader)
 
 INSTANTIATE_TEST_SUITE_P(
     Headers, DeencapsulateDetect,
-    testing::Values(DetectCase{"Html", R"({\rtf1\ansi\fromhtml1 \deff0{\fonttbl}})", Encapsulation::Html},
-                    DetectCase{"Text", R"({\rtf1\ansi\fromtext{\fonttbl}})", Encapsulation::Text},
-                    DetectCase{"NativeRtf", R"({\rtf1\ansi\deff0{\fonttbl}})", Encapsulation::None},
-                    DetectCase{"OtherVersion", R"({\rtf1\fromhtml0 x})", Encapsulation::None},
-                    DetectCase{"AfterTheFontTable", R"({\rtf1{\fonttbl}\fromhtml1 x})",
-                               Encapsulation::None},
-                    DetectCase{"AfterText", R"({\rtf1 x\fromtext})", Encapsulation::None},
-                    DetectCase{"Empty", "", Encapsulation::None}),
+    testing::Values(
+        DetectCase{"Html", R"({\rtf1\ansi\fromhtml1 \deff0{\fonttbl}})", Encapsulation::Html},
+        DetectCase{"Text", R"({\rtf1\ansi\fromtext{\fonttbl}})", Encapsulation::Text},
+        DetectCase{"NativeRtf", R"({\rtf1\ansi\deff0{\fonttbl}})", Encapsulation::None},
+        DetectCase{"OtherVersion", R"({\rtf1\fromhtml0 x})", Encapsulation::None},
+        DetectCase{"AfterTheFontTable", R"({\rtf1{\fonttbl}\fromhtml1 x})", Encapsulation::None},
+        DetectCase{"AfterText", R"({\rtf1 x\fromtext})", Encapsulation::None},
+        DetectCase{"Empty", "", Encapsulation::None}),
     [](const auto& row) { return std::string(row.param.name); });
 
 TEST(Deencapsulate, SurvivesDeepNesting)
 {
-    const std::string rtf = "{\\rtf1\\fromtext " + std::string(100000, '{') + "x" +
-                            std::string(100000, '}') + "y}";
+    const std::string rtf =
+        "{\\rtf1\\fromtext " + std::string(100000, '{') + "x" + std::string(100000, '}') + "y}";
     const auto text = Deencapsulate(Bytes(rtf));
     ASSERT_TRUE(text);
     EXPECT_EQ(text->content, "y");

@@ -106,8 +106,7 @@ INSTANTIATE_TEST_SUITE_P(
         TextCase{"FontCodePageBeforeCharset",
                  R"({\rtf1\ansi{\fonttbl{\f0\fcharset0\cpg1253 G;}}\f0\'e1})", "\u03b1\n"},
         TextCase{"DoubleBytePairUnder932", R"({\rtf1\ansi\ansicpg932 \'82\'a0})", "\u3042\n"},
-        TextCase{"DoubleByteLeadWithLiteralTrail", R"({\rtf1\ansi\ansicpg932 \'83A})",
-                 "\u30a2\n"},
+        TextCase{"DoubleByteLeadWithLiteralTrail", R"({\rtf1\ansi\ansicpg932 \'83A})", "\u30a2\n"},
         TextCase{"DoubleByteFontCharset",
                  R"({\rtf1\ansi{\fonttbl{\f0\fcharset134 S;}}\f0\'c4\'e3})", "\u4f60\n"},
         TextCase{"Koi8R", R"({\rtf1\ansi\ansicpg20866 \'c1})", "\u0430\n"},
@@ -119,34 +118,40 @@ INSTANTIATE_TEST_SUITE_P(
 
 INSTANTIATE_TEST_SUITE_P(
     Unicode, RtfReaderText,
-    testing::Values(
-        TextCase{"UnicodeWinsOverItsFallback", R"({\rtf1\u8364?x})", "\u20ac" "x\n"},
-        TextCase{"NegativeValueIsUpperHalf", R"({\rtf1\u-4064?})", "\uf020\n"},
-        TextCase{"FallbackOfTwoHexBytes", R"({\rtf1\uc2\u8364\'80\'80x})", "\u20ac" "x\n"},
-        TextCase{"NoFallback", R"({\rtf1\uc0\u8364 x})", "\u20ac" "x\n"},
-        TextCase{"ControlWordCountsAsOneFallbackCharacter", R"({\rtf1\u233\emdash x})",
-                 "\u00e9x\n"},
-        TextCase{"GroupEndStopsTheSkipping", R"({\rtf1\uc4{\u233}xy})", "\u00e9xy\n"},
-        TextCase{"SkipCountIsScopedByGroups", R"({\rtf1{\uc3 a}\u233?b})", "a\u00e9" "b\n"},
-        TextCase{"SurrogatePair", R"({\rtf1\u-10179?\u-8704?})", "\U0001F600\n"},
-        TextCase{"LoneSurrogateDropped", R"({\rtf1 a\u-8704?b})", "ab\n"},
-        TextCase{"UnicodeDestinationOverAnsi", R"({\rtf1{\upr{a}{\*\ud{\u228?}}}})",
-                 "\u00e4\n"}),
+    testing::Values(TextCase{"UnicodeWinsOverItsFallback", R"({\rtf1\u8364?x})",
+                             "\u20ac"
+                             "x\n"},
+                    TextCase{"NegativeValueIsUpperHalf", R"({\rtf1\u-4064?})", "\uf020\n"},
+                    TextCase{"FallbackOfTwoHexBytes", R"({\rtf1\uc2\u8364\'80\'80x})",
+                             "\u20ac"
+                             "x\n"},
+                    TextCase{"NoFallback", R"({\rtf1\uc0\u8364 x})",
+                             "\u20ac"
+                             "x\n"},
+                    TextCase{"ControlWordCountsAsOneFallbackCharacter", R"({\rtf1\u233\emdash x})",
+                             "\u00e9x\n"},
+                    TextCase{"GroupEndStopsTheSkipping", R"({\rtf1\uc4{\u233}xy})", "\u00e9xy\n"},
+                    TextCase{"SkipCountIsScopedByGroups", R"({\rtf1{\uc3 a}\u233?b})",
+                             "a\u00e9"
+                             "b\n"},
+                    TextCase{"SurrogatePair", R"({\rtf1\u-10179?\u-8704?})", "\U0001F600\n"},
+                    TextCase{"LoneSurrogateDropped", R"({\rtf1 a\u-8704?b})", "ab\n"},
+                    TextCase{"UnicodeDestinationOverAnsi", R"({\rtf1{\upr{a}{\*\ud{\u228?}}}})",
+                             "\u00e4\n"}),
     [](const auto& row) { return std::string(row.param.name); });
 
 INSTANTIATE_TEST_SUITE_P(
     Symbols, RtfReaderText,
-    testing::Values(
-        TextCase{"EscapedSpecials", R"({\rtf1 \{\}\\})", "{}\\\n"},
-        TextCase{"NamedCharacters", R"({\rtf1\lquote\rquote\emdash\~\_})",
-                 "\u2018\u2019\u2014\u00a0\u2011\n"},
-        TextCase{"LineEndsInSourceAreNotText", "{\\rtf1 a\r\nb\r\n}", "ab\n"},
-        TextCase{"BackslashBeforeLineEndIsPar", "{\\rtf1 a\\\nb}", "a\nb\n"},
-        TextCase{"ControlCharactersDropped", R"({\rtf1 a\'01\'1fb})", "ab\n"},
-        TextCase{"BinaryDataIsNeverRtf", R"({\rtf1 a{\bin4 }{\b}b})", "ab\n"},
-        TextCase{"BinaryCountBeyondEnd", R"({\rtf1 a\bin999999 xyz)", "a\n"},
-        TextCase{"HugeParameterClamped", R"({\rtf1\uc99999999999999999999 \u233 xyz})",
-                 "\u00e9\n"}),
+    testing::Values(TextCase{"EscapedSpecials", R"({\rtf1 \{\}\\})", "{}\\\n"},
+                    TextCase{"NamedCharacters", R"({\rtf1\lquote\rquote\emdash\~\_})",
+                             "\u2018\u2019\u2014\u00a0\u2011\n"},
+                    TextCase{"LineEndsInSourceAreNotText", "{\\rtf1 a\r\nb\r\n}", "ab\n"},
+                    TextCase{"BackslashBeforeLineEndIsPar", "{\\rtf1 a\\\nb}", "a\nb\n"},
+                    TextCase{"ControlCharactersDropped", R"({\rtf1 a\'01\'1fb})", "ab\n"},
+                    TextCase{"BinaryDataIsNeverRtf", R"({\rtf1 a{\bin4 }{\b}b})", "ab\n"},
+                    TextCase{"BinaryCountBeyondEnd", R"({\rtf1 a\bin999999 xyz)", "a\n"},
+                    TextCase{"HugeParameterClamped", R"({\rtf1\uc99999999999999999999 \u233 xyz})",
+                             "\u00e9\n"}),
     [](const auto& row) { return std::string(row.param.name); });
 
 INSTANTIATE_TEST_SUITE_P(
@@ -163,12 +168,11 @@ INSTANTIATE_TEST_SUITE_P(
         TextCase{"WrappedHtmlTags", R"({\rtf1 a{\*\htmltag84 <b>}b})", "ab\n"},
         TextCase{"UnknownWordsKeepTheirText", R"({\rtf1{\xyz a}b})", "ab\n"},
         TextCase{"ObjectShowsOnlyItsResult",
-                 R"({\rtf1{\object\objemb{\*\objclass Word}{\*\objdata 0102}{\result r}}})",
-                 "r\n"},
+                 R"({\rtf1{\object\objemb{\*\objclass Word}{\*\objdata 0102}{\result r}}})", "r\n"},
         TextCase{"AlternativeForOldReaders", R"({\rtf1 a{\nonshppict{\pict\wmetafile8 01}}b})",
                  "ab\n"},
-        TextCase{"FieldShowsItsStoredResult",
-                 R"({\rtf1{\field{\*\fldinst PAGE}{\fldrslt 7}}})", "7\n"},
+        TextCase{"FieldShowsItsStoredResult", R"({\rtf1{\field{\*\fldinst PAGE}{\fldrslt 7}}})",
+                 "7\n"},
         TextCase{"HiddenText", R"({\rtf1 a{\v b}c})", "ac\n"}),
     [](const auto& row) { return std::string(row.param.name); });
 
@@ -176,15 +180,14 @@ TEST(RtfReader, PlacesMergedCellsOnOneGridAcrossRows)
 {
     // Row 1: a two-column cell (horizontal merge) and a cell that begins a vertical merge.
     // Row 2: two cells, the last continuing the vertical merge. Row 3: other boundaries.
-    const Document doc = Read(
-        R"({\rtf1)"
-        R"(\trowd\clmgf\cellx1000\clmrg\cellx2000\clvmgf\cellx3000)"
-        R"(\pard\intbl wide\cell\cell tall\cell\row)"
-        R"(\trowd\cellx1000\cellx2000\clvmrg\cellx3000)"
-        R"(\pard\intbl a\cell b\cell\cell\row)"
-        R"(\trowd\cellx1500\cellx3000)"
-        R"(\pard\intbl c\cell d\cell\row)"
-        R"(\pard after\par})");
+    const Document doc = Read(R"({\rtf1)"
+                              R"(\trowd\clmgf\cellx1000\clmrg\cellx2000\clvmgf\cellx3000)"
+                              R"(\pard\intbl wide\cell\cell tall\cell\row)"
+                              R"(\trowd\cellx1000\cellx2000\clvmrg\cellx3000)"
+                              R"(\pard\intbl a\cell b\cell\cell\row)"
+                              R"(\trowd\cellx1500\cellx3000)"
+                              R"(\pard\intbl c\cell d\cell\row)"
+                              R"(\pard after\par})");
     ASSERT_EQ(doc.tables.size(), 1u);
     const Table& table = doc.tables[0];
     EXPECT_EQ(table.columns, 4);
@@ -332,7 +335,8 @@ TEST_P(RtfReaderPicture, ChecksTheBytesAgainstTheDeclaredSize)
 }
 
 // A 2 x 2 pixel, 24-bit BITMAPINFOHEADER: rows of 8 bytes (6 padded to 4).
-#define DIB_2X2_24 "28000000 02000000 02000000 0100 1800 00000000 00000000 00000000 00000000 00000000 00000000 "
+#define DIB_2X2_24                                                                                 \
+    "28000000 02000000 02000000 0100 1800 00000000 00000000 00000000 00000000 00000000 00000000 "
 
 // The 36 bytes between an EMF header's type and its " EMF" signature.
 #define EMF_RECORD_FIELDS "000000000000000000000000000000000000000000000000000000000000000000000000"
@@ -340,8 +344,8 @@ TEST_P(RtfReaderPicture, ChecksTheBytesAgainstTheDeclaredSize)
 INSTANTIATE_TEST_SUITE_P(
     Pictures, RtfReaderPicture,
     testing::Values(
-        PictureCase{"DibWithEveryRow", "{\\rtf1{\\pict\\dibitmap0 " DIB_2X2_24
-                                       "0000000000000000 0000000000000000}}",
+        PictureCase{"DibWithEveryRow",
+                    "{\\rtf1{\\pict\\dibitmap0 " DIB_2X2_24 "0000000000000000 0000000000000000}}",
                     true},
         PictureCase{"DibMissingARow", "{\\rtf1{\\pict\\dibitmap0 " DIB_2X2_24 "0000000000000000}}",
                     false},
@@ -359,8 +363,7 @@ INSTANTIATE_TEST_SUITE_P(
                     false},
         PictureCase{"PngWithoutHeader", R"({\rtf1{\pict\pngblip 89504e47}})", false},
         PictureCase{"EmfHeader",
-                    "{\\rtf1{\\pict\\emfblip 01000000 " EMF_RECORD_FIELDS " 20454d46}}",
-                    true},
+                    "{\\rtf1{\\pict\\emfblip 01000000 " EMF_RECORD_FIELDS " 20454d46}}", true},
         PictureCase{"MacintoshPicture", R"({\rtf1{\pict\macpict 0000}})", false}),
     [](const auto& row) { return std::string(row.param.name); });
 
@@ -386,8 +389,8 @@ TEST(RtfReader, KeepsListMarkersAndBookmarks)
 TEST(RtfReader, SkipsGroupsBeyondTheDepthLimitWithoutRecursion)
 {
     const std::size_t depth = 100000;
-    const std::string rtf = "{\\rtf1 before" + std::string(depth, '{') + "deep" +
-                            std::string(depth, '}') + " after}";
+    const std::string rtf =
+        "{\\rtf1 before" + std::string(depth, '{') + "deep" + std::string(depth, '}') + " after}";
     const Document doc = Read(rtf);
     EXPECT_EQ(WriteText(doc), "before after\n");
 }

@@ -47,11 +47,11 @@ TEST(HtmlWriter, WritesFormattingAsInlineStyles)
 
 TEST(HtmlWriter, LinksOnlyWhatAPersonMayFollow)
 {
-    const std::string body = Body(Html(
-        R"({\rtf1{\field{\*\fldinst HYPERLINK "https://example.com/?a=1&b=2"}{\fldrslt web}})"
-        R"({\field{\*\fldinst HYPERLINK "javascript:run"}{\fldrslt script}})"
-        R"({\field{\*\fldinst HYPERLINK "file:///etc/passwd"}{\fldrslt file}})"
-        R"({\field{\*\fldinst HYPERLINK \\l "top"}{\fldrslt up}}})"));
+    const std::string body = Body(
+        Html(R"({\rtf1{\field{\*\fldinst HYPERLINK "https://example.com/?a=1&b=2"}{\fldrslt web}})"
+             R"({\field{\*\fldinst HYPERLINK "javascript:run"}{\fldrslt script}})"
+             R"({\field{\*\fldinst HYPERLINK "file:///etc/passwd"}{\fldrslt file}})"
+             R"({\field{\*\fldinst HYPERLINK \\l "top"}{\fldrslt up}}})"));
     EXPECT_NE(body.find("<a href=\"https://example.com/?a=1&amp;b=2\">"), std::string::npos);
     EXPECT_NE(body.find("<a href=\"#top\">"), std::string::npos);
     EXPECT_EQ(body.find("javascript"), std::string::npos);
@@ -62,10 +62,10 @@ TEST(HtmlWriter, LinksOnlyWhatAPersonMayFollow)
 TEST(HtmlWriter, EmbedsPicturesItCanShow)
 {
     // A 1 x 1 pixel, 32-bit bitmap: 40-byte header and one row of 4 bytes.
-    const std::string body =
-        Body(Html(R"({\rtf1{\pict\dibitmap0\picwgoal300\pichgoal150 )"
-                  R"(28000000010000000100000001002000000000000000000000000000000000000000000000000000)"
-                  R"(ff000000}{\pict\wmetafile8 0100090000030000000000000000000000000000})"));
+    const std::string body = Body(
+        Html(R"({\rtf1{\pict\dibitmap0\picwgoal300\pichgoal150 )"
+             R"(28000000010000000100000001002000000000000000000000000000000000000000000000000000)"
+             R"(ff000000}{\pict\wmetafile8 0100090000030000000000000000000000000000})"));
     // "BM", size 58, offset 54 in base64.
     EXPECT_NE(body.find("<img width=\"20\" height=\"10\" alt=\"\" src=\"data:image/bmp;base64,"
                         "Qk06AAAAAAAAADYAAAAoAAAA"),
@@ -88,10 +88,10 @@ TEST(HtmlWriter, EmbedsPicturesItCanShow)
 
 TEST(HtmlWriter, WritesMergedCellsAsSpans)
 {
-    const std::string body =
-        Body(Html(R"({\rtf1\trowd\clmgf\clbrdrt\brdrs\brdrw30\brdrcf1\cellx1000\clmrg\cellx2000)"
-                  R"(\clvmgf\clcbpat1\cellx3000\pard\intbl a\cell\cell b\cell\row)"
-                  R"(\trowd\cellx1000\cellx2000\clvmrg\cellx3000\pard\intbl c\cell d\cell\cell\row})"));
+    const std::string body = Body(
+        Html(R"({\rtf1\trowd\clmgf\clbrdrt\brdrs\brdrw30\brdrcf1\cellx1000\clmrg\cellx2000)"
+             R"(\clvmgf\clcbpat1\cellx3000\pard\intbl a\cell\cell b\cell\row)"
+             R"(\trowd\cellx1000\cellx2000\clvmrg\cellx3000\pard\intbl c\cell d\cell\cell\row})"));
     EXPECT_NE(body.find("<td colspan=\"2\" style=\"width:100pt;border-top:2px solid #000000;"),
               std::string::npos);
     EXPECT_NE(body.find("<td rowspan=\"2\" style=\"width:50pt;"), std::string::npos);
