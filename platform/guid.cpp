@@ -1,6 +1,7 @@
 #include "platform/guid.h"
 
 #include "platform/format.h"
+#include "platform/text.h"
 
 namespace platform {
 
@@ -43,26 +44,12 @@ std::string FormatGuid(const GUID& guid)
 
 namespace {
 
-int HexValue(char c)
-{
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
-}
-
 // Reads `digits` hexadecimal digits at `text[pos]`.
 std::optional<std::uint64_t> ReadHex(std::string_view text, std::size_t pos, std::size_t digits)
 {
     std::uint64_t value = 0;
     for (std::size_t i = 0; i < digits; ++i) {
-        const int v = HexValue(text[pos + i]);
+        const int v = HexDigitValue(text[pos + i]);
         if (v < 0) {
             return std::nullopt;
         }

@@ -11,6 +11,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/text.h"
+
 namespace platform {
 
 namespace {
@@ -126,14 +128,8 @@ bool ParseDword(std::string_view data, std::uint32_t* number)
     }
     std::uint32_t value = 0;
     for (const char c : digits) {
-        int digit = 0;
-        if (c >= '0' && c <= '9') {
-            digit = c - '0';
-        } else if (c >= 'a' && c <= 'f') {
-            digit = c - 'a' + 10;
-        } else if (c >= 'A' && c <= 'F') {
-            digit = c - 'A' + 10;
-        } else {
+        const int digit = HexDigitValue(c);
+        if (digit < 0) {
             return false;
         }
         value = (value << 4) | static_cast<std::uint32_t>(digit);

@@ -119,6 +119,39 @@ std::u16string Utf8ToUtf16(std::string_view text)
     return out;
 }
 
+std::u32string Utf8ToCodePoints(std::string_view text)
+{
+    std::u32string out;
+    out.reserve(text.size());
+    const std::u16string units = Utf8ToUtf16(text);
+    for (std::size_t i = 0; i < units.size(); ++i) {
+        char32_t c = units[i];
+        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < units.size() && units[i + 1] >= 0xDC00 &&
+            units[i + 1] <= 0xDFFF) {
+            c = 0x10000 + ((c - 0xD800) << 10) + (units[i + 1] - 0xDC00);
+            ++i;
+        } else if (c >= 0xD800 && c <= 0xDFFF) {
+            c = 0xFFFD;
+        }
+        out.push_back(c);
+    }
+    return out;
+}
+
+int HexDigitValue(char c)
+{
+    if (c >= '0' && c <= '9') {
+        return c - '0';
+    }
+    if (c >= 'a' && c <= 'f') {
+        return c - 'a' + 10;
+    }
+    if (c >= 'A' && c <= 'F') {
+        return c - 'A' + 10;
+    }
+    return -1;
+}
+
 std::u16string Utf16FromLittleEndian(const std::uint8_t* bytes, std::size_t count)
 {
     std::u16string out(count / 2, u'\0');

@@ -20,6 +20,12 @@ std::string Utf16ToUtf8Lossless(std::u16string_view text);
 // surrogate U+DC00 + byte.
 std::u16string Utf8ToUtf16(std::string_view text);
 
+// UTF-8 as code points; each byte that is not part of a valid sequence becomes U+FFFD.
+std::u32string Utf8ToCodePoints(std::string_view text);
+
+// The value of a hexadecimal digit (either case), or -1 for any other character.
+[[nodiscard]] int HexDigitValue(char c);
+
 // UTF-16LE bytes (odd last byte ignored) as UTF-16 units.
 std::u16string Utf16FromLittleEndian(const std::uint8_t* bytes, std::size_t count);
 

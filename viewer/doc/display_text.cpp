@@ -9,26 +9,6 @@ namespace {
 
 constexpr std::size_t kMaxCaptionChars = 255;
 
-// Decodes UTF-8; each byte that is not part of a valid sequence becomes U+FFFD.
-std::u32string CodePoints(std::string_view text)
-{
-    std::u32string out;
-    out.reserve(text.size());
-    const std::u16string units = platform::Utf8ToUtf16(text);
-    for (std::size_t i = 0; i < units.size(); ++i) {
-        char32_t c = units[i];
-        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < units.size() && units[i + 1] >= 0xDC00 &&
-            units[i + 1] <= 0xDFFF) {
-            c = 0x10000 + ((c - 0xD800) << 10) + (units[i + 1] - 0xDC00);
-            ++i;
-        } else if (c >= 0xD800 && c <= 0xDFFF) {
-            c = 0xFFFD;
-        }
-        out.push_back(c);
-    }
-    return out;
-}
-
 std::string Escape(const std::u32string& points)
 {
     std::string out;
@@ -69,7 +49,7 @@ std::string EscapeForDisplay(std::string_view text)
     if (IsPlainAscii(text)) {
         return std::string(text);
     }
-    return Escape(CodePoints(text));
+    return Escape(platform::Utf8ToCodePoints(text));
 }
 
 std::string CaptionText(std::string_view text)
@@ -77,7 +57,7 @@ std::string CaptionText(std::string_view text)
     if (IsPlainAscii(text)) {
         return std::string(text.substr(0, kMaxCaptionChars));
     }
-    std::u32string points = CodePoints(text);
+    std::u32string points = platform::Utf8ToCodePoints(text);
     if (points.size() > kMaxCaptionChars) {
         points.resize(kMaxCaptionChars);
     }

@@ -32,7 +32,7 @@ struct State {
 
 class Deencapsulator {
   public:
-    explicit Deencapsulator(std::span<const std::uint8_t> rtf) : m_tokens(rtf)
+    explicit Deencapsulator(std::span<const std::uint8_t> rtf) : m_tokens(rtf, kMaxGroupDepth)
     {
         m_states.emplace_back();
     }
@@ -43,12 +43,6 @@ class Deencapsulator {
             const Token token = m_tokens.Next();
             if (token.kind == TokenKind::End) {
                 break;
-            }
-            if (m_overflow > 0) {
-                m_overflow += token.kind == TokenKind::GroupStart ? 1
-                              : token.kind == TokenKind::GroupEnd ? -1
-                                                                  : 0;
-                continue;
             }
             Dispatch(token);
         }
@@ -91,17 +85,13 @@ class Deencapsulator {
         }
         switch (token.kind) {
         case TokenKind::GroupStart:
-            m_skip = 0;
-            if (m_states.size() >= kMaxGroupDepth) {
-                m_overflow = 1;
-                return;
-            }
+            m_unicode.EndFallback();
             m_states.push_back(Top());
             Top().starred = false;
             Top().first = true;
             return;
         case TokenKind::GroupEnd:
-            m_skip = 0;
+            m_unicode.EndFallback();
             if (m_states.size() > 1) {
                 if (Top().dest == Dest::FontTable) {
                     CommitFont();
@@ -133,20 +123,11 @@ class Deencapsulator {
         }
     }
 
-    bool Skipping()
-    {
-        if (m_skip > 0) {
-            --m_skip;
-            return true;
-        }
-        return false;
-    }
+    bool Skipping() { return m_unicode.SkipOne(); }
 
     void Text(std::string_view text)
     {
-        const std::size_t skipped = std::min<std::size_t>(m_skip, text.size());
-        m_skip -= static_cast<std::uint32_t>(skipped);
-        text.remove_prefix(skipped);
+        text = m_unicode.SkipText(text);
         if (text.empty()) {
             return;
         }
@@ -184,13 +165,10 @@ class Deencapsulator {
         case '}':
             Sink().push_back(c);
             return;
-        case '~':
-            Append(0x00A0);
-            return;
-        case '_':
-            Append(0x2011);
-            return;
         default:
+            if (const char32_t character = SymbolCharacter(c)) {
+                Append(character);
+            }
             return;
         }
     }
@@ -213,7 +191,8 @@ class Deencapsulator {
             state.suppressed = p != 0;
             return;
         }
-        const Kw kw = LookUpKeyword(name).kw;
+        const Keyword keyword = LookUpKeyword(name);
+        const Kw kw = keyword.kw;
         if (kw == Kw::U) {
             if (!Skipping()) {
                 Unicode(token.parameter);
@@ -264,26 +243,8 @@ class Deencapsulator {
         case Kw::Tab:
             Sink().push_back('\t');
             return;
-        case Kw::Emdash:
-            Append(0x2014);
-            return;
-        case Kw::Endash:
-            Append(0x2013);
-            return;
-        case Kw::Bullet:
-            Append(0x2022);
-            return;
-        case Kw::Lquote:
-            Append(0x2018);
-            return;
-        case Kw::Rquote:
-            Append(0x2019);
-            return;
-        case Kw::Ldblquote:
-            Append(0x201C);
-            return;
-        case Kw::Rdblquote:
-            Append(0x201D);
+        case Kw::Character:
+            Append(keyword.character);
             return;
         default:
             return;
@@ -292,21 +253,9 @@ class Deencapsulator {
 
     void Unicode(std::int32_t value)
     {
-        char32_t c = static_cast<char32_t>(value < 0 ? value + 65536 : value) & 0xFFFF;
-        m_skip = Top().ucSkip;
-        if (c >= 0xD800 && c <= 0xDBFF) {
-            m_highSurrogate = c;
-            return;
-        }
-        if (c >= 0xDC00 && c <= 0xDFFF) {
-            if (m_highSurrogate == 0) {
-                return;
-            }
-            c = 0x10000 + ((m_highSurrogate - 0xD800) << 10) + (c - 0xDC00);
-        }
-        m_highSurrogate = 0;
-        if (c >= 0x20 || c == '\t') {
-            Append(c);
+        const std::optional<char32_t> c = m_unicode.Character(value, Top().ucSkip);
+        if (c && (*c >= 0x20 || *c == '\t')) {
+            Append(*c);
         }
     }
 
@@ -319,11 +268,9 @@ class Deencapsulator {
         }
     }
 
-    Tokenizer m_tokens;
+    DepthLimitedTokens m_tokens;
     std::vector<State> m_states;
-    int m_overflow = 0;
-    std::uint32_t m_skip = 0;
-    char32_t m_highSurrogate = 0;
+    UnicodeReader m_unicode;
     std::uint32_t m_codePage = 1252;
     PendingBytes m_pending;
     FontEntryReader m_font;
@@ -337,21 +284,12 @@ std::string AsciiHtml(std::string_view utf8)
 {
     std::string out;
     out.reserve(utf8.size());
-    const std::u16string wide = platform::Utf8ToUtf16(utf8);
-    for (std::size_t i = 0; i < wide.size(); ++i) {
-        char32_t c = wide[i];
+    for (const char32_t c : platform::Utf8ToCodePoints(utf8)) {
         if (c < 0x80) {
             out.push_back(static_cast<char>(c));
-            continue;
+        } else {
+            out += "&#" + std::to_string(static_cast<std::uint32_t>(c)) + ";";
         }
-        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < wide.size() && wide[i + 1] >= 0xDC00 &&
-            wide[i + 1] <= 0xDFFF) {
-            c = 0x10000 + ((c - 0xD800) << 10) + (wide[i + 1] - 0xDC00);
-            ++i;
-        } else if (c >= 0xD800 && c <= 0xDFFF) {
-            c = 0xFFFD;
-        }
-        out += "&#" + std::to_string(static_cast<std::uint32_t>(c)) + ";";
     }
     return out;
 }

@@ -111,17 +111,12 @@ class HtmlWriter {
         return std::move(m_out);
     }
 
+    // What VisitBlocks calls.
+    void OnParagraph(const richtext::Paragraph& paragraph) { Paragraph(paragraph); }
+    void OnTable(const richtext::Table& table) { Table(table); }
+
   private:
-    void Blocks(Range range)
-    {
-        for (const Block& block : m_doc.Blocks(range)) {
-            if (block.kind == BlockKind::Paragraph) {
-                Paragraph(m_doc.paragraphs[block.index]);
-            } else {
-                Table(m_doc.tables[block.index]);
-            }
-        }
-    }
+    void Blocks(Range range) { VisitBlocks(m_doc, range, *this); }
 
     void Paragraph(const richtext::Paragraph& paragraph)
     {

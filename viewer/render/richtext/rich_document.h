@@ -252,6 +252,20 @@ struct Document {
     }
 };
 
+// Walks the blocks of `range` in order: visitor.OnParagraph(const Paragraph&) for each
+// paragraph, visitor.OnTable(const Table&) for each table (which walks its cells' blocks with
+// this again if it wants them).
+template <typename Visitor> void VisitBlocks(const Document& doc, Range range, Visitor& visitor)
+{
+    for (const Block& block : doc.Blocks(range)) {
+        if (block.kind == BlockKind::Paragraph) {
+            visitor.OnParagraph(doc.paragraphs[block.index]);
+        } else {
+            visitor.OnTable(doc.tables[block.index]);
+        }
+    }
+}
+
 // The size a picture is shown at, in twips: the goal size when the body gives one, else its
 // extent (0.01 mm, or pixels at 96 dpi for bitmaps), scaled by \picscalex and \picscaley and
 // capped at 22 inches a side so that no picture can ask for an absurd area.

@@ -11,6 +11,7 @@ struct Entry {
     std::string_view name;
     Kw kw;
     bool destination;
+    char32_t character = 0;
 };
 
 constexpr bool D = true;  // a destination
@@ -62,7 +63,7 @@ constexpr Entry kEntries[] = {
     {"brdrtriple", Kw::Brdrdb, W},
     {"brdrw", Kw::Brdrw, W},
     {"brdrwavy", Kw::Brdrs, W},
-    {"bullet", Kw::Bullet, W},
+    {"bullet", Kw::Character, W, 0x2022},
     {"buptim", Kw::SkipDestination, D},
     {"caps", Kw::Caps, W},
     {"category", Kw::SkipDestination, D},
@@ -93,11 +94,11 @@ constexpr Entry kEntries[] = {
     {"dibitmap", Kw::Dibitmap, W},
     {"do", Kw::SkipDestination, D},
     {"doccomm", Kw::SkipDestination, D},
-    {"emdash", Kw::Emdash, W},
+    {"emdash", Kw::Character, W, 0x2014},
     {"emfblip", Kw::Emfblip, W},
-    {"emspace", Kw::Emspace, W},
-    {"endash", Kw::Endash, W},
-    {"enspace", Kw::Enspace, W},
+    {"emspace", Kw::Character, W, 0x2003},
+    {"endash", Kw::Character, W, 0x2013},
+    {"enspace", Kw::Character, W, 0x2002},
     {"f", Kw::F, W},
     {"fbidi", Kw::Fbidi, W},
     {"fcharset", Kw::Fcharset, W},
@@ -140,16 +141,16 @@ constexpr Entry kEntries[] = {
     {"itap", Kw::Itap, W},
     {"jpegblip", Kw::Jpegblip, W},
     {"keywords", Kw::SkipDestination, D},
-    {"ldblquote", Kw::Ldblquote, W},
+    {"ldblquote", Kw::Character, W, 0x201C},
     {"li", Kw::Li, W},
     {"lin", Kw::Li, W},
     {"line", Kw::Line, W},
     {"listoverridetable", Kw::SkipDestination, D},
     {"listtable", Kw::SkipDestination, D},
     {"listtext", Kw::Listtext, D},
-    {"lquote", Kw::Lquote, W},
+    {"lquote", Kw::Character, W, 0x2018},
     {"ls", Kw::Ls, W},
-    {"ltrmark", Kw::Ltrmark, W},
+    {"ltrmark", Kw::Character, W, 0x200E},
     {"ltrpar", Kw::Ltrpar, W},
     {"mac", Kw::Mac, W},
     {"macpict", Kw::Macpict, W},
@@ -189,9 +190,9 @@ constexpr Entry kEntries[] = {
     {"qd", Kw::Qd, W},
     {"qj", Kw::Qj, W},
     {"ql", Kw::Ql, W},
-    {"qmspace", Kw::Qmspace, W},
+    {"qmspace", Kw::Character, W, 0x2005},
     {"qr", Kw::Qr, W},
-    {"rdblquote", Kw::Rdblquote, W},
+    {"rdblquote", Kw::Character, W, 0x201D},
     {"red", Kw::Red, W},
     {"result", Kw::Result, D},
     {"revtbl", Kw::SkipDestination, D},
@@ -199,9 +200,9 @@ constexpr Entry kEntries[] = {
     {"ri", Kw::Ri, W},
     {"rin", Kw::Ri, W},
     {"row", Kw::Row, W},
-    {"rquote", Kw::Rquote, W},
+    {"rquote", Kw::Character, W, 0x2019},
     {"rtf", Kw::Rtf, W},
-    {"rtlmark", Kw::Rtlmark, W},
+    {"rtlmark", Kw::Character, W, 0x200F},
     {"rtlpar", Kw::Rtlpar, W},
     {"rxe", Kw::SkipDestination, D},
     {"sa", Kw::Sa, W},
@@ -254,9 +255,9 @@ constexpr Entry kEntries[] = {
     {"wbmwidthbytes", Kw::Wbmwidthbytes, W},
     {"wmetafile", Kw::Wmetafile, W},
     {"xe", Kw::SkipDestination, D},
-    {"zwbo", Kw::Zwbo, W},
-    {"zwj", Kw::Zwj, W},
-    {"zwnj", Kw::Zwnj, W},
+    {"zwbo", Kw::Character, W, 0x200B},
+    {"zwj", Kw::Character, W, 0x200D},
+    {"zwnj", Kw::Character, W, 0x200C},
 };
 
 constexpr bool IsSorted()
@@ -281,7 +282,19 @@ Keyword LookUpKeyword(std::string_view name)
     if (it == end || it->name != name) {
         return {};
     }
-    return {it->kw, it->destination};
+    return {it->kw, it->destination, it->character};
+}
+
+char32_t SymbolCharacter(char symbol)
+{
+    switch (symbol) {
+    case '~':
+        return 0x00A0;
+    case '_':
+        return 0x2011;
+    default:
+        return 0; // \- (optional hyphen), \| and \: (index and formula marks) show nothing
+    }
 }
 
 } // namespace viewer::render::richtext

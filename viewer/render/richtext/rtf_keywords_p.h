@@ -158,31 +158,22 @@ enum class Kw : std::uint16_t {
     Wbmbitspixel,
     Wbmplanes,
     Wbmwidthbytes,
-    // characters by name
+    // characters: \uN, and those by name (\emdash, \lquote, ...) that Keyword::character gives
     U,
-    Emdash,
-    Endash,
-    Bullet,
-    Lquote,
-    Rquote,
-    Ldblquote,
-    Rdblquote,
-    Emspace,
-    Enspace,
-    Qmspace,
-    Zwj,
-    Zwnj,
-    Zwbo,
-    Ltrmark,
-    Rtlmark,
+    Character,
 };
 
 struct Keyword {
     Kw kw = Kw::Unknown;
     // A destination: after \* it is honoured rather than skipped.
     bool destination = false;
+    char32_t character = 0; // for Kw::Character
 };
 
 [[nodiscard]] Keyword LookUpKeyword(std::string_view name);
+
+// The character a control symbol stands for (\~ a no-break space, \_ a no-break hyphen), or
+// 0 for one that shows none.
+[[nodiscard]] char32_t SymbolCharacter(char symbol);
 
 } // namespace viewer::render::richtext

@@ -112,7 +112,7 @@ std::uint8_t Clamp8(std::int32_t value, std::int32_t high)
 class Reader {
   public:
     explicit Reader(std::span<const std::uint8_t> rtf)
-        : m_tokens(rtf), m_budget(rtf.size()), m_tables(m_doc, m_budget, m_colors)
+        : m_tokens(rtf, kMaxGroupDepth), m_budget(rtf.size()), m_tables(m_doc, m_budget, m_colors)
     {
         m_states.emplace_back();
     }
@@ -123,15 +123,6 @@ class Reader {
             const Token token = m_tokens.Next();
             if (token.kind == TokenKind::End) {
                 break;
-            }
-            if (m_overflow > 0) {
-                // Inside a group beyond the depth limit: only its nesting counts.
-                if (token.kind == TokenKind::GroupStart) {
-                    ++m_overflow;
-                } else if (token.kind == TokenKind::GroupEnd) {
-                    --m_overflow;
-                }
-                continue;
             }
             Dispatch(token);
         }
@@ -149,11 +140,7 @@ class Reader {
         switch (token.kind) {
         case TokenKind::GroupStart:
             Flush();
-            m_skip = 0;
-            if (m_states.size() >= kMaxGroupDepth) {
-                m_overflow = 1;
-                return;
-            }
+            m_unicode.EndFallback();
             m_states.push_back(Top());
             Top().starred = false;
             Top().first = true;
@@ -162,7 +149,7 @@ class Reader {
             return;
         case TokenKind::GroupEnd:
             Flush();
-            m_skip = 0;
+            m_unicode.EndFallback();
             EndGroup();
             return;
         case TokenKind::ControlSymbol:
@@ -185,8 +172,7 @@ class Reader {
             Text(token.text);
             return;
         case TokenKind::Binary:
-            if (m_skip > 0) {
-                --m_skip;
+            if (m_unicode.SkipOne()) {
                 return;
             }
             if (Top().dest == Dest::Picture && m_picture && Allow(token.text.size())) {
@@ -200,26 +186,13 @@ class Reader {
         }
     }
 
-    // \ucN: after \uN, that many characters of fallback are skipped. A byte of text, a
-    // \'hh, and a control word or symbol each count as one; a group boundary ends it.
-    bool Skipping()
-    {
-        if (m_skip > 0) {
-            --m_skip;
-            return true;
-        }
-        return false;
-    }
+    bool Skipping() { return m_unicode.SkipOne(); }
 
     void Text(std::string_view text)
     {
-        if (m_skip > 0) {
-            const std::size_t skipped = std::min<std::size_t>(m_skip, text.size());
-            m_skip -= static_cast<std::uint32_t>(skipped);
-            text.remove_prefix(skipped);
-            if (text.empty()) {
-                return;
-            }
+        text = m_unicode.SkipText(text);
+        if (text.empty()) {
+            return;
         }
         State& state = Top();
         state.first = false;
@@ -339,17 +312,11 @@ class Reader {
             }
             m_pending.Add(static_cast<std::uint8_t>(c), state.codePage, Sink());
             return;
-        case '~':
-            AppendChar(0x00A0);
-            return;
-        case '_':
-            AppendChar(0x2011);
-            return;
-        case '\t':
-            AppendChar('\t');
-            return;
         default:
-            return; // \- (optional hyphen), \| and \: (index and formula marks) show nothing
+            if (const char32_t character = SymbolCharacter(c)) {
+                AppendChar(character);
+            }
+            return;
         }
     }
 
@@ -400,29 +367,15 @@ class Reader {
             ParagraphWord(keyword.kw, p, on) || TableWord(keyword.kw, p)) {
             return;
         }
-        DocumentWord(keyword.kw, p);
+        DocumentWord(keyword, p);
     }
 
     void UnicodeCharacter(std::int32_t value)
     {
-        // \uN is a signed 16-bit value; negative ones stand for the upper half.
-        char32_t c = static_cast<char32_t>(value < 0 ? value + 65536 : value) & 0xFFFF;
-        m_skip = Top().ucSkip;
-        if (c >= 0xD800 && c <= 0xDBFF) {
-            m_highSurrogate = c;
-            return;
+        const std::optional<char32_t> c = m_unicode.Character(value, Top().ucSkip);
+        if (c && Top().dest != Dest::Picture && Top().dest != Dest::ColorTable) {
+            AppendChar(*c);
         }
-        if (c >= 0xDC00 && c <= 0xDFFF) {
-            if (m_highSurrogate == 0) {
-                return;
-            }
-            c = 0x10000 + ((m_highSurrogate - 0xD800) << 10) + (c - 0xDC00);
-        }
-        m_highSurrogate = 0;
-        if (Top().dest == Dest::Picture || Top().dest == Dest::ColorTable) {
-            return;
-        }
-        AppendChar(c);
     }
 
     void Destination(Kw kw)
@@ -828,9 +781,9 @@ class Reader {
         }
     }
 
-    void DocumentWord(Kw kw, std::int32_t p)
+    void DocumentWord(const Keyword& keyword, std::int32_t p)
     {
-        switch (kw) {
+        switch (keyword.kw) {
         case Kw::Ansi:
             SetDocumentCodePage(1252);
             return;
@@ -862,50 +815,8 @@ class Reader {
         case Kw::Fromtext:
             m_doc.encapsulation = Encapsulation::Text;
             return;
-        case Kw::Emdash:
-            AppendChar(0x2014);
-            return;
-        case Kw::Endash:
-            AppendChar(0x2013);
-            return;
-        case Kw::Bullet:
-            AppendChar(0x2022);
-            return;
-        case Kw::Lquote:
-            AppendChar(0x2018);
-            return;
-        case Kw::Rquote:
-            AppendChar(0x2019);
-            return;
-        case Kw::Ldblquote:
-            AppendChar(0x201C);
-            return;
-        case Kw::Rdblquote:
-            AppendChar(0x201D);
-            return;
-        case Kw::Emspace:
-            AppendChar(0x2003);
-            return;
-        case Kw::Enspace:
-            AppendChar(0x2002);
-            return;
-        case Kw::Qmspace:
-            AppendChar(0x2005);
-            return;
-        case Kw::Zwj:
-            AppendChar(0x200D);
-            return;
-        case Kw::Zwnj:
-            AppendChar(0x200C);
-            return;
-        case Kw::Zwbo:
-            AppendChar(0x200B);
-            return;
-        case Kw::Ltrmark:
-            AppendChar(0x200E);
-            return;
-        case Kw::Rtlmark:
-            AppendChar(0x200F);
+        case Kw::Character:
+            AppendChar(keyword.character);
             return;
         default:
             return; // unknown words change nothing
@@ -1141,15 +1052,9 @@ class Reader {
         const std::size_t before = data.size();
         int high = m_picture->highNibble;
         for (const char c : text) {
-            int digit;
-            if (c >= '0' && c <= '9') {
-                digit = c - '0';
-            } else if (c >= 'a' && c <= 'f') {
-                digit = c - 'a' + 10;
-            } else if (c >= 'A' && c <= 'F') {
-                digit = c - 'A' + 10;
-            } else {
-                continue;
+            const int digit = platform::HexDigitValue(c);
+            if (digit < 0) {
+                continue; // line ends and spaces between the digits
             }
             if (high < 0) {
                 high = digit;
@@ -1250,13 +1155,11 @@ class Reader {
         m_tables.EndCell(level);
     }
 
-    Tokenizer m_tokens;
+    DepthLimitedTokens m_tokens;
     Document m_doc;
     ModelBudget m_budget;
     std::vector<State> m_states;
-    std::size_t m_overflow = 0; // depth inside a group beyond kMaxGroupDepth
-    std::uint32_t m_skip = 0;   // fallback characters of \uN still to skip
-    char32_t m_highSurrogate = 0;
+    UnicodeReader m_unicode;
     std::uint32_t m_codePage = 1252;
     std::int32_t m_defaultFont = 0;
     PendingBytes m_pending;

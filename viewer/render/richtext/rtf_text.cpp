@@ -1,5 +1,6 @@
 #include "viewer/render/richtext/rtf_text_p.h"
 
+#include <algorithm>
 #include <cstddef>
 
 #include "platform/text.h"
@@ -197,6 +198,40 @@ void PendingBytes::AddText(std::string_view text, std::uint32_t codePage, std::s
     for (const char c : text) {
         Add(static_cast<std::uint8_t>(c), codePage, out);
     }
+}
+
+std::optional<char32_t> UnicodeReader::Character(std::int32_t value, std::uint32_t fallback)
+{
+    m_skip = fallback;
+    char32_t c = static_cast<char32_t>(value < 0 ? value + 65536 : value) & 0xFFFF;
+    if (c >= 0xD800 && c <= 0xDBFF) {
+        m_highSurrogate = c;
+        return std::nullopt;
+    }
+    if (c >= 0xDC00 && c <= 0xDFFF) {
+        if (m_highSurrogate == 0) {
+            return std::nullopt;
+        }
+        c = 0x10000 + ((m_highSurrogate - 0xD800) << 10) + (c - 0xDC00);
+    }
+    m_highSurrogate = 0;
+    return c;
+}
+
+bool UnicodeReader::SkipOne()
+{
+    if (m_skip > 0) {
+        --m_skip;
+        return true;
+    }
+    return false;
+}
+
+std::string_view UnicodeReader::SkipText(std::string_view text)
+{
+    const std::size_t skipped = std::min<std::size_t>(m_skip, text.size());
+    m_skip -= static_cast<std::uint32_t>(skipped);
+    return text.substr(skipped);
 }
 
 } // namespace viewer::render::richtext

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -62,6 +63,26 @@ class PendingBytes {
   private:
     std::string m_bytes;
     std::uint32_t m_codePage = 1252;
+};
+
+// \uN characters and the \ucN fallback after each, which a reader that knows Unicode skips:
+// a byte of text, a \'hh, a \bin and a control word or symbol each count as one fallback
+// character, and a group boundary ends the fallback. Characters beyond U+FFFF come as a
+// surrogate pair of \uN.
+class UnicodeReader {
+  public:
+    // The character of a \uN (a signed 16-bit value), once it is whole: nothing for the
+    // first half of a pair or a half without its partner. Begins skipping `fallback`.
+    [[nodiscard]] std::optional<char32_t> Character(std::int32_t value, std::uint32_t fallback);
+    // Whether the token just read is fallback to skip.
+    [[nodiscard]] bool SkipOne();
+    // `text` without the fallback bytes at its start.
+    [[nodiscard]] std::string_view SkipText(std::string_view text);
+    void EndFallback() { m_skip = 0; }
+
+  private:
+    std::uint32_t m_skip = 0;
+    char32_t m_highSurrogate = 0;
 };
 
 } // namespace viewer::render::richtext

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <limits>
 
+#include "platform/text.h"
+
 namespace viewer::render::richtext {
 
 namespace {
@@ -26,20 +28,6 @@ bool IsLetter(char c)
 bool IsDigit(char c)
 {
     return c >= '0' && c <= '9';
-}
-
-int HexValue(char c)
-{
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
 }
 
 } // namespace
@@ -90,7 +78,7 @@ void Tokenizer::ReadControl(Token& token)
             int value = 0;
             int digits = 0;
             while (digits < 2 && m_pos < m_size) {
-                const int digit = HexValue(m_data[m_pos]);
+                const int digit = platform::HexDigitValue(m_data[m_pos]);
                 if (digit < 0) {
                     break;
                 }
@@ -162,6 +150,32 @@ void Tokenizer::ReadControl(Token& token)
         token.kind = TokenKind::Binary;
         token.text = std::string_view(m_data + m_pos, taken);
         m_pos += taken;
+    }
+}
+
+Token DepthLimitedTokens::Next()
+{
+    for (;;) {
+        const Token token = m_tokens.Next();
+        if (token.kind == TokenKind::GroupStart && m_depth >= m_maxDepth) {
+            // Passes over the whole group, counting only its nesting.
+            std::size_t inside = 1;
+            while (inside > 0) {
+                const Token skipped = m_tokens.Next();
+                if (skipped.kind == TokenKind::End) {
+                    return skipped;
+                }
+                inside += skipped.kind == TokenKind::GroupStart ? 1 : 0;
+                inside -= skipped.kind == TokenKind::GroupEnd ? 1 : 0;
+            }
+            continue;
+        }
+        if (token.kind == TokenKind::GroupStart) {
+            ++m_depth;
+        } else if (token.kind == TokenKind::GroupEnd && m_depth > 0) {
+            --m_depth;
+        }
+        return token;
     }
 }
 

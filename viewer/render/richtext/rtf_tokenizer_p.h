@@ -55,4 +55,21 @@ class Tokenizer {
     std::size_t m_pos = 0;
 };
 
+// The tokens of a body with every group nested deeper than `maxDepth` left out whole, so
+// that a reader keeps at most that many saved states however deep the nesting goes.
+class DepthLimitedTokens {
+  public:
+    DepthLimitedTokens(std::span<const std::uint8_t> input, std::size_t maxDepth)
+        : m_tokens(input), m_maxDepth(maxDepth)
+    {
+    }
+
+    [[nodiscard]] Token Next();
+
+  private:
+    Tokenizer m_tokens;
+    std::size_t m_maxDepth;
+    std::size_t m_depth = 0;
+};
+
 } // namespace viewer::render::richtext

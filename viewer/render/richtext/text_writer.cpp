@@ -17,18 +17,17 @@ class TextWriter {
         return std::move(m_out);
     }
 
-  private:
-    void Blocks(Range range)
+    // What VisitBlocks calls.
+    void OnParagraph(const richtext::Paragraph& paragraph)
     {
-        for (const Block& block : m_doc.Blocks(range)) {
-            if (block.kind == BlockKind::Paragraph) {
-                Paragraph(m_doc.paragraphs[block.index]);
-                m_out.push_back('\n');
-            } else {
-                Table(m_doc.tables[block.index]);
-            }
-        }
+        Paragraph(paragraph);
+        m_out.push_back('\n');
     }
+
+    void OnTable(const richtext::Table& table) { Table(table); }
+
+  private:
+    void Blocks(Range range) { VisitBlocks(m_doc, range, *this); }
 
     void Paragraph(const richtext::Paragraph& paragraph)
     {
