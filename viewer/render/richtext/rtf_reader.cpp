@@ -80,7 +80,7 @@ struct CharFormatHash {
         std::size_t seed = f.font;
         HashField(seed, f.halfPoints);
         HashField(seed, f.color);
-        HashField(seed, f.background ^ (std::size_t{f.highlight} << 32));
+        HashField(seed, std::uint64_t{f.background} << 32 | f.highlight);
         HashField(seed, f.link);
         const unsigned flags = unsigned(f.bold) | unsigned(f.italic) << 1 |
                                unsigned(f.strike) << 2 | unsigned(f.hidden) << 3 |
