@@ -57,6 +57,25 @@ INSTANTIATE_TEST_SUITE_P(
                     "\u0434\n"}),
     [](const auto& row) { return std::string(row.param.name); });
 
+TEST(HtmlReader, KnowsTheCharsetLabelsMailsUse)
+{
+    EXPECT_EQ(CodePageOfCharset("Windows-1250"), 1250u);
+    EXPECT_EQ(CodePageOfCharset("iso-8859-5"), 28595u);
+    EXPECT_EQ(CodePageOfCharset("ks_c_5601-1987"), 949u);
+    EXPECT_EQ(CodePageOfCharset("GB2312"), 936u);
+    EXPECT_EQ(CodePageOfCharset("utf-16"), kUtf8CodePage) << "8-bit bytes cannot be UTF-16";
+    EXPECT_EQ(CodePageOfCharset("windows-1259"), 0u);
+    EXPECT_EQ(CodePageOfCharset("iso-8859-17"), 0u);
+    EXPECT_EQ(CodePageOfCharset(""), 0u);
+}
+
+TEST(HtmlReader, LooksForTheDeclarationOnlyBeforeTheBody)
+{
+    const std::string_view html = "<html><body><p>\xe4</p><meta charset=windows-1251></body>";
+    EXPECT_EQ(HtmlCodePage(Bytes(html), {}), 1252u);
+    EXPECT_EQ(TextOf(html), "\u00e4\n");
+}
+
 TEST(HtmlReader, DoesNotSwitchToTheDeclaredCharsetOfAUtf16Body)
 {
     const std::u16string source = u"<meta charset=windows-1252><p>\u00e4\u0434</p>";

@@ -42,6 +42,15 @@ TEST(Deencapsulate, GivesBackTheWrappedTextInUtf8)
     EXPECT_EQ(text->content, "\u041f\u0440\u0438\r\nline\tx\u2116\r\n");
 }
 
+TEST(Deencapsulate, SuppressionEndsWithItsGroup)
+{
+    const std::string_view rtf =
+        R"({\rtf1\fromhtml1 {\htmlrtf a{\htmlrtf0 b}c}d{\*\htmltag0 e}\htmlrtf f{\*\htmltag0 g}})";
+    const auto html = Deencapsulate(Bytes(rtf));
+    ASSERT_TRUE(html);
+    EXPECT_EQ(html->content, "bdeg") << "tags are HTML even where the RTF's own text is not";
+}
+
 struct DetectCase {
     const char* name;
     const char* rtf;

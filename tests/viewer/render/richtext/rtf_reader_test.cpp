@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <string_view>
 
@@ -257,6 +258,83 @@ TEST(RtfReader, NestsTablesInsideCells)
     EXPECT_EQ(&doc.tables[content[0].index], inner);
     EXPECT_EQ(WriteText(doc), "outer\nin1\tin2\n\n");
 }
+
+TEST(RtfReader, GivesRowsWithoutDefinitionsDefaultCells)
+{
+    // No \cellx at all, and text after the row's last \cell: both still make cells.
+    const Document doc = Read(R"({\rtf1\pard\intbl a\cell b\row})");
+    ASSERT_EQ(doc.tables.size(), 1u);
+    const auto cells = doc.Cells(doc.Rows(doc.tables[0])[0]);
+    ASSERT_EQ(cells.size(), 2u);
+    EXPECT_EQ(cells[0].width, 1440);
+    EXPECT_EQ(cells[1].column, 1);
+    EXPECT_EQ(WriteText(doc), "a\tb\n");
+}
+
+TEST(RtfReader, FallsBackToOneColumnPerCellWhenBoundariesAreTooMany)
+{
+    std::string rtf = "{\\rtf1";
+    for (int row = 0; row < 600; ++row) {
+        rtf += "\\trowd\\cellx" + std::to_string(100 + row) +
+               "\\cellx5000\\pard\\intbl a\\cell "
+               "b\\cell\\row";
+    }
+    const Document doc = Read(rtf + "}");
+    ASSERT_EQ(doc.tables.size(), 1u);
+    const Table& table = doc.tables[0];
+    EXPECT_EQ(table.columns, 2);
+    for (const Row& row : doc.Rows(table)) {
+        EXPECT_EQ(doc.Cells(row)[1].column, 1);
+    }
+}
+
+TEST(RtfReader, CapsTableNesting)
+{
+    const Document doc = Read(R"({\rtf1\pard\intbl\itap40 deep\nestcell\nestrow})");
+    ASSERT_FALSE(doc.tables.empty());
+    std::uint8_t deepest = 0;
+    for (const Table& table : doc.tables) {
+        deepest = std::max(deepest, table.depth);
+    }
+    EXPECT_EQ(deepest, kMaxTableDepth);
+    EXPECT_EQ(WriteText(doc), "deep\n");
+}
+
+struct FontCase {
+    const char* name;
+    const char* table;
+    const char* fontName;
+    std::uint32_t codePage;
+};
+
+class RtfReaderFontTable : public testing::TestWithParam<FontCase> {};
+
+TEST_P(RtfReaderFontTable, ReadsEntryOne)
+{
+    const Document doc = Read(std::string("{\\rtf1\\ansi\\ansicpg1251") + GetParam().table + "}");
+    const auto font = std::find_if(doc.fonts.begin(), doc.fonts.end(),
+                                   [](const Font& f) { return f.number == 1; });
+    ASSERT_NE(font, doc.fonts.end());
+    EXPECT_EQ(font->name, GetParam().fontName);
+    EXPECT_EQ(font->codePage, GetParam().codePage);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Fonts, RtfReaderFontTable,
+    testing::Values(
+        FontCase{"Grouped", R"({\fonttbl{\f0 A;}{\f1\fswiss\fcharset0 Arial;}})", "Arial", 1252},
+        FontCase{"OneAfterAnother", R"({\fonttbl\f0 A;\f1\fmodern Courier New;})", "Courier New",
+                 1251},
+        FontCase{"NameInItsOwnCodePage", R"({\fonttbl{\f1\fcharset128 \'82\'6c\'82\'72;}})",
+                 "\uff2d\uff33", 932},
+        FontCase{"AlternativesLeftOut",
+                 R"({\fonttbl{\f1\fcharset204{\*\panose 0}{\*\fname X;}Arial CYR{\*\falt Y};}})",
+                 "Arial CYR", 1251},
+        FontCase{"FirstEntryOfANumberWins", R"({\fonttbl{\f1 First;}{\f1 Second;}})", "First",
+                 1251},
+        FontCase{"CodePageOverCharset", R"({\fonttbl{\f1\fcharset0\cpg950 B;}})", "B", 950},
+        FontCase{"WingdingsByName", R"({\fonttbl{\f1\fnil Wingdings;}})", "Wingdings", 0x8000002A}),
+    [](const auto& row) { return std::string(row.param.name); });
 
 TEST(RtfReader, HyperlinkGivesItsResultALink)
 {

@@ -45,6 +45,13 @@ TEST(HtmlWriter, WritesFormattingAsInlineStyles)
                     "color:#ff0000;\">a&lt;b&gt;&amp;&quot;c</span></p>\n");
 }
 
+TEST(HtmlWriter, KeepsEmptyParagraphsAndLineBreaks)
+{
+    EXPECT_EQ(Body(Html(R"({\rtf1\par a\line b\tab c\par})")),
+              "<p style=\"white-space:pre-wrap;margin:0pt 0pt 0pt 0pt\"><br></p>\n"
+              "<p style=\"white-space:pre-wrap;margin:0pt 0pt 0pt 0pt\">a<br>b\tc</p>\n");
+}
+
 TEST(HtmlWriter, LinksOnlyWhatAPersonMayFollow)
 {
     const std::string body = Body(
