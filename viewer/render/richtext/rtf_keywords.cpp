@@ -271,14 +271,41 @@ constexpr bool IsSorted()
 }
 static_assert(IsSorted(), "keyword table must be sorted by name for the binary search");
 
+// Where the names of each first letter begin in the table, so that a search compares only
+// a handful of names: the reader looks up every control word of a body.
+struct LetterIndex {
+    std::array<std::uint16_t, 27> start{};
+};
+
+constexpr LetterIndex MakeLetterIndex()
+{
+    LetterIndex index;
+    std::size_t entry = 0;
+    for (int letter = 0; letter < 26; ++letter) {
+        index.start[letter] = static_cast<std::uint16_t>(entry);
+        while (entry < std::size(kEntries) && kEntries[entry].name[0] == 'a' + letter) {
+            ++entry;
+        }
+    }
+    index.start[26] = static_cast<std::uint16_t>(entry);
+    return index;
+}
+constexpr LetterIndex kLetters = MakeLetterIndex();
+static_assert(kLetters.start[26] == std::size(kEntries), "every name begins with a-z");
+
 } // namespace
 
 Keyword LookUpKeyword(std::string_view name)
 {
-    const auto* end = std::end(kEntries);
-    const auto* it =
-        std::lower_bound(std::begin(kEntries), end, name,
-                         [](const Entry& e, std::string_view n) { return e.name < n; });
+    if (name.empty() || name[0] < 'a' || name[0] > 'z') {
+        return {};
+    }
+    const int letter = name[0] - 'a';
+    const auto* begin = std::begin(kEntries) + kLetters.start[letter];
+    const auto* end = std::begin(kEntries) + kLetters.start[letter + 1];
+    const auto* it = std::lower_bound(begin, end, name, [](const Entry& e, std::string_view n) {
+        return e.name < n;
+    });
     if (it == end || it->name != name) {
         return {};
     }
