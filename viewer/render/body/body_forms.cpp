@@ -4,7 +4,10 @@
 
 #include "platform/text.h"
 #include "viewer/render/html/html_reader.h"
+#include "viewer/render/metafile/metafile_player.h"
+#include "viewer/render/metafile/svg_writer.h"
 #include "viewer/render/richtext/deencapsulate.h"
+#include "viewer/render/richtext/html_writer.h"
 #include "viewer/render/richtext/rtf_reader.h"
 #include "viewer/render/richtext/text_writer.h"
 
@@ -54,19 +57,37 @@ std::string PlainAsHtml(const MailBodies& bodies)
     return html;
 }
 
-std::string RtfAsHtml(const MailBodies& bodies, const richtext::HtmlOptions& options)
+// A Windows metafile of an RTF body as an SVG image at the size the body shows it.
+std::optional<richtext::EncodedImage> MetafileAsSvg(const richtext::Picture& picture)
+{
+    if (picture.format != richtext::PictureFormat::Wmf || !picture.usable) {
+        return std::nullopt;
+    }
+    metafile::Picture played;
+    if (platform::Failed(metafile::PlayMetafile(picture.data, played))) {
+        return std::nullopt;
+    }
+    const richtext::PictureSize size = richtext::DisplaySize(picture);
+    constexpr double kTwipsPerPixel = 15;
+    return richtext::EncodedImage{
+        "image/svg+xml",
+        metafile::WriteSvg(played, {size.width / kTwipsPerPixel, size.height / kTwipsPerPixel})};
+}
+
+std::string RtfAsHtml(const MailBodies& bodies)
 {
     if (std::optional<richtext::Deencapsulated> wrapped = richtext::Deencapsulate(bodies.rtf);
         wrapped && wrapped->kind == richtext::Encapsulation::Html) {
         return std::move(wrapped->content);
     }
+    richtext::HtmlOptions options;
+    options.convertPicture = MetafileAsSvg;
     return richtext::WriteHtml(richtext::ReadRtf(bodies.rtf), options);
 }
 
 } // namespace
 
-std::optional<std::string> RenderBody(const MailBodies& bodies, BodyForm form,
-                                      const richtext::HtmlOptions& options)
+std::optional<std::string> RenderBody(const MailBodies& bodies, BodyForm form)
 {
     switch (form) {
     case BodyForm::Rtf:
@@ -79,7 +100,7 @@ std::optional<std::string> RenderBody(const MailBodies& bodies, BodyForm form,
             return Bytes(bodies.html);
         }
         if (bodies.hasRtf) {
-            return RtfAsHtml(bodies, options);
+            return RtfAsHtml(bodies);
         }
         if (bodies.hasPlain) {
             return PlainAsHtml(bodies);

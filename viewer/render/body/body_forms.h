@@ -8,8 +8,6 @@
 #include <span>
 #include <string>
 
-#include "viewer/render/richtext/html_writer.h"
-
 namespace viewer::render::body {
 
 enum class BodyForm { Rtf, Html, Text };
@@ -34,10 +32,10 @@ struct MailBodies {
 // The body in the form asked for, or nothing when the message has no body for it:
 // - Rtf: the inflated RTF; nothing without an RTF body.
 // - Html: PR_BODY_HTML as stored, else the HTML a \fromhtml1 RTF body wraps, else the RTF
-//   body through the HTML writer, else the plain body as preformatted text.
+//   body through the HTML writer (its Windows metafiles played into SVG images), else the
+//   plain body as preformatted text.
 // - Text: the text a person sees in the body pane, in UTF-8 with '\n' line ends: the RTF
 //   body's text, the HTML body's text, or the plain body, as the shown body is.
-[[nodiscard]] std::optional<std::string> RenderBody(const MailBodies& bodies, BodyForm form,
-                                                    const richtext::HtmlOptions& options = {});
+[[nodiscard]] std::optional<std::string> RenderBody(const MailBodies& bodies, BodyForm form);
 
 } // namespace viewer::render::body

@@ -4,6 +4,8 @@
 #include <span>
 
 #include "format/little_endian.h"
+#include "platform/status.h"
+#include "viewer/render/bitmap/dib.h"
 
 namespace viewer::render::richtext {
 
@@ -24,85 +26,30 @@ bool ValidDepth(std::int64_t bits)
     return bits == 1 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32;
 }
 
-// BITMAPINFOHEADER (40 bytes or a later, longer version) or BITMAPCOREHEADER (12 bytes):
-//   size u32 | width | height | planes u16 | bitCount u16 | compression u32 | sizeImage u32 |
-//   xPels | yPels | clrUsed u32 | clrImportant u32, width and height i32 (u16 in the core form)
-struct DibHeader {
-    std::uint32_t size = 0;
-    std::int64_t width = 0;
-    std::int64_t height = 0; // negative: rows stored top-down
-    std::uint32_t bitCount = 0;
-    std::uint32_t compression = 0;
-    std::uint32_t colorsUsed = 0;
-};
-
-bool ReadDibHeader(std::span<const std::uint8_t> data, DibHeader& header)
+bool ReadDib(const Picture& picture, bitmap::DibInfo& info)
 {
-    std::uint32_t size = 0;
-    if (!format::LoadLe32At(data, 0, size)) {
-        return false;
-    }
-    if (size == 12) {
-        std::uint16_t width = 0, height = 0, bits = 0;
-        if (!format::LoadLe16At(data, 4, width) || !format::LoadLe16At(data, 6, height) ||
-            !format::LoadLe16At(data, 10, bits)) {
-            return false;
-        }
-        header = DibHeader{size, width, height, bits, 0, 0};
-        return true;
-    }
-    std::uint32_t width = 0, height = 0, compression = 0, colors = 0;
-    std::uint16_t bits = 0;
-    if (size < 40 || size > data.size() || !format::LoadLe32At(data, 4, width) ||
-        !format::LoadLe32At(data, 8, height) || !format::LoadLe16At(data, 14, bits) ||
-        !format::LoadLe32At(data, 16, compression) || !format::LoadLe32At(data, 32, colors)) {
-        return false;
-    }
-    header = DibHeader{size,
-                       static_cast<std::int32_t>(width),
-                       static_cast<std::int32_t>(height),
-                       bits,
-                       compression,
-                       colors};
-    return true;
+    return platform::Succeeded(
+        bitmap::ReadDibInfo(picture.data, bitmap::DibColourUse::Rgb, {}, info));
 }
 
-// Header, palette and masks; the palette count comes from the file, so it is computed in
-// 64 bits (at most 2^32 entries of 4 bytes) where it cannot wrap.
-std::uint64_t BitsOffset(const DibHeader& header)
+// Uncompressed pixels must all be there; run-length and embedded images are their
+// decoder's to check.
+bool CheckDib(const Picture& picture)
 {
-    const std::uint64_t entry = header.size == 12 ? 3 : 4;
-    std::uint64_t colors = header.colorsUsed;
-    if (colors == 0 && header.bitCount <= 8) {
-        colors = std::uint64_t{1} << header.bitCount;
-    }
-    std::uint64_t offset = header.size + colors * entry;
-    if (header.compression == 3 && header.size == 40) {
-        offset += 12; // the three BI_BITFIELDS masks
-    }
-    return offset;
-}
-
-bool CheckDib(std::span<const std::uint8_t> data)
-{
-    DibHeader header;
-    if (!ReadDibHeader(data, header) || header.width <= 0 || header.height == 0 ||
-        !ValidDepth(header.bitCount)) {
+    bitmap::DibInfo info;
+    if (!ReadDib(picture, info) || info.width <= 0 || info.height == 0 ||
+        info.bitsOffset > picture.data.size()) {
         return false;
     }
-    const std::uint64_t offset = BitsOffset(header);
-    if (offset > data.size()) {
-        return false;
+    const std::uint64_t remaining = picture.data.size() - info.bitsOffset;
+    if (info.compression != bitmap::BI_RGB && info.compression != bitmap::BI_BITFIELDS &&
+        info.compression != bitmap::BI_ALPHABITFIELDS) {
+        return remaining > 0;
     }
-    const std::uint64_t remaining = data.size() - offset;
-    if (header.compression != 0 && header.compression != 3) {
-        return remaining > 0; // run-length or embedded images: their decoder checks them
-    }
-    const std::uint64_t height = header.height < 0 ? -header.height : header.height;
     const std::uint64_t stride =
-        (static_cast<std::uint64_t>(header.width) * header.bitCount + 31) / 32 * 4;
-    // Both factors are below 2^37, so the product cannot wrap.
-    return stride * height <= remaining;
+        (static_cast<std::uint64_t>(info.width) * info.bitCount + 31) / 32 * 4;
+    // The reader refused pictures above 2^24 pixels, so the product cannot wrap.
+    return stride * info.AbsHeight() <= remaining;
 }
 
 bool CheckDdb(const Picture& picture)
@@ -136,12 +83,8 @@ bool CheckWmf(std::span<const std::uint8_t> data)
 
 std::size_t DibBitsOffset(const Picture& picture)
 {
-    DibHeader header;
-    if (!ReadDibHeader(picture.data, header)) {
-        return 0;
-    }
-    const std::uint64_t offset = BitsOffset(header);
-    return offset <= picture.data.size() ? static_cast<std::size_t>(offset) : 0;
+    bitmap::DibInfo info;
+    return ReadDib(picture, info) && info.bitsOffset <= picture.data.size() ? info.bitsOffset : 0;
 }
 
 bool PixelSize(const Picture& picture, std::int64_t& width, std::int64_t& height)
@@ -156,12 +99,12 @@ bool PixelSize(const Picture& picture, std::int64_t& width, std::int64_t& height
         return width > 0 && height > 0;
     }
     if (picture.format == PictureFormat::Dib) {
-        DibHeader header;
-        if (!ReadDibHeader(data, header) || header.width <= 0 || header.height == 0) {
+        bitmap::DibInfo info;
+        if (!ReadDib(picture, info) || info.width <= 0 || info.height == 0) {
             return false;
         }
-        width = header.width;
-        height = header.height < 0 ? -header.height : header.height;
+        width = info.width;
+        height = info.AbsHeight();
         return true;
     }
     return false;
@@ -184,7 +127,7 @@ bool CheckPicture(const Picture& picture)
     case PictureFormat::Wmf:
         return CheckWmf(data);
     case PictureFormat::Dib:
-        return CheckDib(data);
+        return CheckDib(picture);
     case PictureFormat::Ddb:
         return CheckDdb(picture);
     case PictureFormat::MacPict:

@@ -54,6 +54,20 @@ TEST(BodyForms, WebPageFromTheFirstBodyThatCanGiveOne)
     EXPECT_FALSE(RenderBody(With({}, {}, {}), BodyForm::Html));
 }
 
+TEST(BodyForms, WebPageShowsTheMetafilesOfAnRtfBody)
+{
+    // The smallest metafile: its header (12 words in all) and the end record.
+    const std::string_view rtf = R"({\rtf1{\pict\wmetafile8\picwgoal1500\pichgoal750 )"
+                                 R"(010009000003)"
+                                 R"(0c0000000000030000000000)"
+                                 R"(030000000000}})";
+    const auto html = RenderBody(With(rtf, {}, {}), BodyForm::Html);
+    ASSERT_TRUE(html);
+    EXPECT_NE(
+        html->find("<img width=\"100\" height=\"50\" alt=\"\" src=\"data:image/svg+xml;base64,"),
+        std::string::npos);
+}
+
 TEST(BodyForms, RtfOnlyFromAnRtfBody)
 {
     EXPECT_EQ(RenderBody(With(kNativeRtf, kHtml, {}), BodyForm::Rtf), kNativeRtf);
