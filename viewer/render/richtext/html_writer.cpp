@@ -1,10 +1,10 @@
 #include "viewer/render/richtext/html_writer.h"
 
-#include <cstdio>
 #include <span>
 #include <string_view>
 
 #include "format/little_endian.h"
+#include "platform/format.h"
 #include "viewer/render/richtext/picture_check_p.h"
 
 namespace viewer::render::richtext {
@@ -40,16 +40,12 @@ void AppendBase64(std::string& out, std::span<const std::uint8_t> bytes)
 
 std::string Points(std::int64_t twips)
 {
-    char buffer[32];
-    std::snprintf(buffer, sizeof buffer, "%gpt", static_cast<double>(twips) / 20.0);
-    return buffer;
+    return platform::Format("%gpt", static_cast<double>(twips) / 20.0);
 }
 
 std::string Rgb(std::uint32_t color)
 {
-    char buffer[8];
-    std::snprintf(buffer, sizeof buffer, "#%06x", color & 0xFFFFFF);
-    return buffer;
+    return platform::Format("#%06x", color & 0xFFFFFF);
 }
 
 // A font name for a quoted CSS value: only what cannot end the quote or the attribute.
