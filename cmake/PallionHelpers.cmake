@@ -27,3 +27,11 @@ function(pallion_shared_library name)
         target_link_options(${name} PRIVATE -Wl,--no-undefined)
     endif()
 endfunction()
+
+# pallion_fuzz_instrumented(TARGET)
+# In fuzz builds the parsers of TARGET guide the fuzzer by their coverage too.
+function(pallion_fuzz_instrumented target)
+    if(PALLION_FUZZ)
+        target_compile_options(${target} PRIVATE -fsanitize=fuzzer-no-link)
+    endif()
+endfunction()

@@ -94,7 +94,7 @@ StatusCode MAPIAllocateBuffer(std::uint32_t size, void** buffer)
     }
     *buffer = nullptr;
     BufferHeader* header = nullptr;
-    if (const StatusCode status = NewBuffer(size, kRootMagic, &header); status != S_OK) {
+    if (const StatusCode status = NewBuffer(size, kRootMagic, &header); platform::Failed(status)) {
         return status;
     }
     *buffer = header + 1;
@@ -111,7 +111,7 @@ StatusCode MAPIAllocateMore(std::uint32_t size, void* root, void** buffer)
         return E_INVALIDARG;
     }
     BufferHeader* header = nullptr;
-    if (const StatusCode status = NewBuffer(size, kChildMagic, &header); status != S_OK) {
+    if (const StatusCode status = NewBuffer(size, kChildMagic, &header); platform::Failed(status)) {
         return status;
     }
     BufferHeader* rootHeader = HeaderOf(root);

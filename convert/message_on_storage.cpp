@@ -6,6 +6,7 @@
 #include <cstring>
 #include <set>
 
+#include "format/little_endian.h"
 #include "platform/text.h"
 
 namespace ferrule {
@@ -32,13 +33,6 @@ constexpr std::size_t kPropertyEntrySize = 16;
 constexpr std::size_t kMetadataStreamLimit = 16u << 20;
 // Names of named properties are kept up to this many bytes; TNEF lists carry no longer ones.
 constexpr std::size_t kMaxNameBytes = 1024;
-
-std::uint32_t LoadU32(const std::uint8_t* bytes)
-{
-    return static_cast<std::uint32_t>(bytes[0]) | (static_cast<std::uint32_t>(bytes[1]) << 8) |
-           (static_cast<std::uint32_t>(bytes[2]) << 16) |
-           (static_cast<std::uint32_t>(bytes[3]) << 24);
-}
 
 std::size_t HeaderSize(PropertyStreamKind kind)
 {
@@ -127,8 +121,8 @@ StatusCode OpenValueStream(GsfInfile* storage, int index, std::uint32_t baseType
         size &= ~std::uint64_t{1};
         if (size >= 2) {
             std::uint8_t last[2] = {};
-            if (SeekStream(stream.get(), size - 2) != S_OK ||
-                ReadExact(stream.get(), last, 2) != S_OK) {
+            if (platform::Failed(SeekStream(stream.get(), size - 2)) ||
+                platform::Failed(ReadExact(stream.get(), last, 2))) {
                 return E_FAIL;
             }
             if (last[0] == 0 && last[1] == 0) {
@@ -137,15 +131,15 @@ StatusCode OpenValueStream(GsfInfile* storage, int index, std::uint32_t baseType
         }
     } else if (baseType == PT_STRING8 && size >= 1) {
         std::uint8_t last = 0;
-        if (SeekStream(stream.get(), size - 1) != S_OK ||
-            ReadExact(stream.get(), &last, 1) != S_OK) {
+        if (platform::Failed(SeekStream(stream.get(), size - 1)) ||
+            platform::Failed(ReadExact(stream.get(), &last, 1))) {
             return E_FAIL;
         }
         if (last == 0) {
             size -= 1;
         }
     }
-    if (SeekStream(stream.get(), 0) != S_OK) {
+    if (platform::Failed(SeekStream(stream.get(), 0))) {
         return E_FAIL;
     }
     value->stream = std::move(stream);
@@ -189,7 +183,7 @@ void NameIdMap::Load(GsfInfile* root)
     const StorageDirectory directory(storage.get());
     auto readStream = [&](std::uint32_t tag, std::vector<std::uint8_t>* bytes) {
         GPtr<GsfInput> stream = OpenStreamChild(storage.get(), directory.Find(ValueStreamName(tag)));
-        return stream && ReadWholeStream(stream.get(), kMetadataStreamLimit, bytes) == S_OK;
+        return stream && platform::Succeeded(ReadWholeStream(stream.get(), kMetadataStreamLimit, bytes));
     };
     std::vector<std::uint8_t> guids;
     std::vector<std::uint8_t> entries;
@@ -201,8 +195,8 @@ void NameIdMap::Load(GsfInfile* root)
     readStream(0x00040102, &strings);
 
     for (std::size_t offset = 0; entries.size() - offset >= 8; offset += 8) {
-        const std::uint32_t nameOrOffset = LoadU32(&entries[offset]);
-        const std::uint32_t indexAndKind = LoadU32(&entries[offset + 4]);
+        const std::uint32_t nameOrOffset = format::LoadLe32(&entries[offset]);
+        const std::uint32_t indexAndKind = format::LoadLe32(&entries[offset + 4]);
         const std::uint32_t propertyIndex = indexAndKind >> 16;
         const std::uint32_t guidIndex = (indexAndKind >> 1) & 0x7FFF;
         NamedIdentity identity;
@@ -228,7 +222,7 @@ void NameIdMap::Load(GsfInfile* root)
             if (nameOrOffset > strings.size() || strings.size() - nameOrOffset < 4) {
                 continue;
             }
-            const std::uint32_t length = LoadU32(&strings[nameOrOffset]);
+            const std::uint32_t length = format::LoadLe32(&strings[nameOrOffset]);
             if (length > strings.size() - nameOrOffset - 4 || length > kMaxNameBytes) {
                 continue;
             }
@@ -269,7 +263,7 @@ StatusCode PropertyObject::Open(GPtr<GsfInfile> storage, PropertyStreamKind kind
         return E_INVALIDARG;
     }
     auto created = ComPtr<PropertyObject>::Adopt(new PropertyObject(std::move(storage), std::move(names)));
-    if (const StatusCode status = created->LoadProperties(kind); status != S_OK) {
+    if (const StatusCode status = created->LoadProperties(kind); platform::Failed(status)) {
         return status;
     }
     *object = std::move(created);
@@ -286,7 +280,7 @@ StatusCode PropertyObject::LoadProperties(PropertyStreamKind kind)
         return MAPI_E_NOT_FOUND;
     }
     std::vector<std::uint8_t> bytes;
-    if (ReadWholeStream(stream.get(), kMetadataStreamLimit, &bytes) != S_OK) {
+    if (platform::Failed(ReadWholeStream(stream.get(), kMetadataStreamLimit, &bytes))) {
         return MAPI_E_CORRUPT_DATA;
     }
     const std::size_t headerSize = HeaderSize(kind);
@@ -298,7 +292,7 @@ StatusCode PropertyObject::LoadProperties(PropertyStreamKind kind)
     for (std::size_t offset = headerSize; bytes.size() - offset >= kPropertyEntrySize;
          offset += kPropertyEntrySize) {
         StoredProperty property;
-        property.tag = LoadU32(&bytes[offset]);
+        property.tag = format::LoadLe32(&bytes[offset]);
         std::memcpy(property.value, &bytes[offset + 8], sizeof property.value);
         if (PROP_TYPE(property.tag) == PT_UNSPECIFIED || PROP_TYPE(property.tag) == PT_NULL) {
             continue;
@@ -324,7 +318,7 @@ StatusCode PropertyObject::GetPropList(std::uint32_t, SPropTagArray** tags)
         return platform::E_OUTOFMEMORY;
     }
     if (const StatusCode status = MAPIAllocateBuffer(static_cast<std::uint32_t>(bytes), &buffer);
-        status != S_OK) {
+        platform::Failed(status)) {
         return status;
     }
     auto* array = static_cast<SPropTagArray*>(buffer);
@@ -360,7 +354,7 @@ bool PropertyObject::GetLong(std::uint32_t tag, std::uint32_t* value) const
     if (!property || !value) {
         return false;
     }
-    *value = LoadU32(property->value);
+    *value = format::LoadLe32(property->value);
     return true;
 }
 
@@ -370,8 +364,7 @@ bool PropertyObject::GetI8(std::uint32_t tag, std::uint64_t* value) const
     if (!property || !value) {
         return false;
     }
-    *value = static_cast<std::uint64_t>(LoadU32(property->value)) |
-             (static_cast<std::uint64_t>(LoadU32(property->value + 4)) << 32);
+    *value = format::LoadLe64(property->value);
     return true;
 }
 
@@ -408,7 +401,7 @@ StatusCode PropertyObject::GetValues(const StoredProperty& property,
         GPtr<GsfInput> stream = OpenStreamChild(m_storage.get(), FindValueStream(property.tag, -1));
         PropertyValue value;
         value.bytes.resize(16);
-        if (!stream || ReadExact(stream.get(), value.bytes.data(), 16) != S_OK) {
+        if (!stream || platform::Failed(ReadExact(stream.get(), value.bytes.data(), 16))) {
             return E_FAIL;
         }
         value.size = 16;
@@ -419,7 +412,7 @@ StatusCode PropertyObject::GetValues(const StoredProperty& property,
         if (index < 0) {
             // Some writers store no stream for an empty value; its declared size then
             // covers at most the terminator.
-            const std::uint32_t declared = LoadU32(property.value);
+            const std::uint32_t declared = format::LoadLe32(property.value);
             const std::uint32_t terminator =
                 baseType == PT_UNICODE ? 2 : (baseType == PT_STRING8 ? 1 : 0);
             if (declared > terminator) {
@@ -427,7 +420,7 @@ StatusCode PropertyObject::GetValues(const StoredProperty& property,
             }
         } else if (const StatusCode status =
                        OpenValueStream(m_storage.get(), index, baseType, &value);
-                   status != S_OK) {
+                   platform::Failed(status)) {
             return status;
         }
         result.push_back(std::move(value));
@@ -435,7 +428,7 @@ StatusCode PropertyObject::GetValues(const StoredProperty& property,
         // Fixed-size values back to back in one stream.
         GPtr<GsfInput> stream = OpenStreamChild(m_storage.get(), FindValueStream(property.tag, -1));
         std::vector<std::uint8_t> bytes;
-        if (!stream || ReadWholeStream(stream.get(), kMetadataStreamLimit, &bytes) != S_OK ||
+        if (!stream || platform::Failed(ReadWholeStream(stream.get(), kMetadataStreamLimit, &bytes)) ||
             bytes.size() % fixedSize != 0) {
             return E_FAIL;
         }
@@ -452,7 +445,7 @@ StatusCode PropertyObject::GetValues(const StoredProperty& property,
         GPtr<GsfInput> stream = OpenStreamChild(m_storage.get(), FindValueStream(property.tag, -1));
         std::vector<std::uint8_t> lengths;
         const std::size_t entrySize = baseType == PT_BINARY ? 8 : 4;
-        if (!stream || ReadWholeStream(stream.get(), kMetadataStreamLimit, &lengths) != S_OK ||
+        if (!stream || platform::Failed(ReadWholeStream(stream.get(), kMetadataStreamLimit, &lengths)) ||
             lengths.size() % entrySize != 0) {
             return E_FAIL;
         }
@@ -465,7 +458,7 @@ StatusCode PropertyObject::GetValues(const StoredProperty& property,
             }
             if (const StatusCode status =
                     OpenValueStream(m_storage.get(), index, baseType, &value);
-                status != S_OK) {
+                platform::Failed(status)) {
                 return status;
             }
             result.push_back(std::move(value));
@@ -492,7 +485,7 @@ StatusCode Message::Open(MsgSession* session, GPtr<GsfInfile> storage, ComPtr<Me
     names->Load(storage.get());
     auto created = ComPtr<Message>::Adopt(new Message(std::move(storage), std::move(names)));
     if (const StatusCode status = created->LoadProperties(PropertyStreamKind::TopLevel);
-        status != S_OK) {
+        platform::Failed(status)) {
         return status;
     }
     created->FindChildren();
@@ -511,7 +504,7 @@ StatusCode Message::OpenEmbedded(GPtr<GsfInfile> storage, std::shared_ptr<const 
     }
     auto created = ComPtr<Message>::Adopt(new Message(std::move(storage), std::move(names)));
     if (const StatusCode status = created->LoadProperties(PropertyStreamKind::Embedded);
-        status != S_OK) {
+        platform::Failed(status)) {
         return status;
     }
     created->FindChildren();
@@ -537,14 +530,14 @@ void Message::FindChildren()
 StatusCode Message::GetPropList(std::uint32_t flags, SPropTagArray** tags)
 {
     SPropTagArray* stored = nullptr;
-    if (const StatusCode status = PropertyObject::GetPropList(flags, &stored); status != S_OK) {
+    if (const StatusCode status = PropertyObject::GetPropList(flags, &stored); platform::Failed(status)) {
         return status;
     }
     void* buffer = nullptr;
     const std::uint32_t count = stored->cValues + 2;
     const StatusCode status =
         MAPIAllocateBuffer(static_cast<std::uint32_t>(CbNewSPropTagArray(count)), &buffer);
-    if (status != S_OK) {
+    if (platform::Failed(status)) {
         MAPIFreeBuffer(stored);
         return status;
     }
@@ -567,8 +560,8 @@ StatusCode Message::GetRecipientTable(std::vector<ComPtr<PropertyObject>>* rows)
     for (const auto& [number, index] : m_recipients) {
         GPtr<GsfInfile> storage = OpenStorageChild(StorageRoot(), index);
         ComPtr<PropertyObject> row;
-        if (storage && PropertyObject::Open(std::move(storage), PropertyStreamKind::Child,
-                                            SharedNames(), &row) == S_OK) {
+        if (storage && platform::Succeeded(PropertyObject::Open(std::move(storage), PropertyStreamKind::Child,
+                                            SharedNames(), &row))) {
             rows->push_back(std::move(row));
         }
     }
@@ -632,7 +625,7 @@ StatusCode OpenIMsgOnIStg(MsgSession* session, ALLOCATEBUFFER allocateBuffer,
     }
     ComPtr<Message> opened;
     if (const StatusCode status = Message::Open(session, GRef(storage->Root()), &opened);
-        status != S_OK) {
+        platform::Failed(status)) {
         return status;
     }
     *message = opened.Detach();

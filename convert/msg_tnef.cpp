@@ -41,7 +41,7 @@ StatusCode EncodeMessage(platform::IStream* stream, Message* message, unsigned d
     TnefEncoder* rawEncoder = nullptr;
     StatusCode status = OpenTnefStreamEx(nullptr, stream, "MAPIDATA.DAT", TNEF_ENCODE, message,
                                          kTnefKey, nullptr, &rawEncoder);
-    if (status != S_OK) {
+    if (platform::Failed(status)) {
         return status;
     }
     const ComPtr<TnefEncoder> encoder = ComPtr<TnefEncoder>::Adopt(rawEncoder);
@@ -49,7 +49,7 @@ StatusCode EncodeMessage(platform::IStream* stream, Message* message, unsigned d
 
     SPropTagArray* rawTags = nullptr;
     status = message->GetPropList(0, &rawTags);
-    if (status != S_OK) {
+    if (platform::Failed(status)) {
         return status;
     }
     const std::unique_ptr<SPropTagArray, MapiBufferDeleter> tags(rawTags);
@@ -65,13 +65,13 @@ StatusCode EncodeMessage(platform::IStream* stream, Message* message, unsigned d
     tags->cValues = kept;
 
     status = encoder->AddProps(TNEF_PROP_EXCLUDE, 0, nullptr, tags.get());
-    if (status != S_OK) {
+    if (platform::Failed(status)) {
         return status;
     }
     std::uint16_t key = 0;
     STnefProblemArray* problems = nullptr;
     status = encoder->Finish(0, &key, &problems);
-    if (status != S_OK) {
+    if (platform::Failed(status)) {
         return status;
     }
     MAPIFreeBuffer(problems);
@@ -95,23 +95,18 @@ StatusCode MakeTnefFileName(char* buffer, std::size_t bufferSize)
     }
     buffer[0] = '\0';
     const std::string folder = platform::TempFolder();
-    std::uint32_t counter = platform::TickCount();
-    StatusCode status = platform::E_FILE_EXISTS;
-    for (std::uint32_t attempt = 0; attempt < kMaxNameTries; ++attempt, ++counter) {
+    const std::uint32_t tick = platform::TickCount();
+    // Every name is as long as the first: one that does not fit the buffer never will.
+    const auto nameFor = [&](std::uint32_t n) {
         char name[16];
-        std::snprintf(name, sizeof name, "%08X.dat", counter);
-        const std::string path = folder + name;
-        if (path.size() >= bufferSize) {
-            return platform::StatusFromError(ENAMETOOLONG);
-        }
-        status = platform::CreateFileExclusive(path);
-        if (status == S_OK) {
-            std::memcpy(buffer, path.c_str(), path.size() + 1);
-            return S_OK;
-        }
-        if (status != platform::E_FILE_EXISTS) {
-            return status;
-        }
+        std::snprintf(name, sizeof name, "%08X.dat", tick + n);
+        std::string path = folder + name;
+        return path.size() < bufferSize ? path : std::string();
+    };
+    std::string path;
+    const StatusCode status = platform::CreateFirstFreeFile(nameFor, kMaxNameTries, &path);
+    if (platform::Succeeded(status)) {
+        std::memcpy(buffer, path.c_str(), path.size() + 1);
     }
     return status;
 }
@@ -136,14 +131,14 @@ StatusCode ConvertMessageFile(const char* msgPath, char* tnefPath, std::size_t t
     Storage* rawStorage = nullptr;
     StatusCode status = StgOpenStorage(widePath.c_str(), nullptr, platform::STGM_SHARE_DENY_WRITE,
                                        nullptr, 0, &rawStorage);
-    if (status != S_OK) {
+    if (platform::Failed(status)) {
         return status;
     }
     ComPtr<Storage> storage = ComPtr<Storage>::Adopt(rawStorage);
 
     MsgSession* session = nullptr;
     status = OpenIMsgSession(allocator, 0, &session);
-    if (status != S_OK) {
+    if (platform::Failed(status)) {
         return status;
     }
     // The session is closed after every object opened in it is released.
@@ -152,13 +147,13 @@ StatusCode ConvertMessageFile(const char* msgPath, char* tnefPath, std::size_t t
     Message* rawMessage = nullptr;
     status = OpenIMsgOnIStg(session, MAPIAllocateBuffer, MAPIAllocateMore, MAPIFreeBuffer,
                             allocator, nullptr, storage.Get(), nullptr, 0, 0, &rawMessage);
-    if (status != S_OK) {
+    if (platform::Failed(status)) {
         return status;
     }
     ComPtr<Message> message = ComPtr<Message>::Adopt(rawMessage);
 
     status = MakeTnefFileName(tnefPath, tnefPathSize);
-    if (status != S_OK) {
+    if (platform::Failed(status)) {
         tnefPath[0] = '\0';
         return status;
     }
@@ -168,7 +163,7 @@ StatusCode ConvertMessageFile(const char* msgPath, char* tnefPath, std::size_t t
     platform::IStream* rawStream = nullptr;
     status = OpenStreamOnFile(MAPIAllocateBuffer, MAPIFreeBuffer, kOutputMode, tnefPath, nullptr,
                               &rawStream);
-    if (status != S_OK) {
+    if (platform::Failed(status)) {
         tnefPath[0] = '\0';
         return status;
     }

@@ -19,13 +19,13 @@ constexpr std::size_t kCopyChunk = 64 * 1024;
 StatusCode CopyStream(GsfInput* from, GsfOutput* to, std::vector<std::uint8_t>& chunk)
 {
     const gsf_off_t size = gsf_input_size(from);
-    if (size < 0 || SeekStream(from, 0) != S_OK) {
+    if (size < 0 || platform::Failed(SeekStream(from, 0))) {
         return E_FAIL;
     }
     auto left = static_cast<std::uint64_t>(size);
     while (left > 0) {
         const std::size_t piece = left < chunk.size() ? static_cast<std::size_t>(left) : chunk.size();
-        if (const StatusCode status = ReadExact(from, chunk.data(), piece); status != S_OK) {
+        if (const StatusCode status = ReadExact(from, chunk.data(), piece); platform::Failed(status)) {
             return status;
         }
         if (!gsf_output_write(to, piece, chunk.data())) {
@@ -67,10 +67,10 @@ StatusCode CopyStorage(GsfInfile* from, GsfOutfile* to, unsigned depth,
         StatusCode status = stream ? CopyStream(child.get(), out.get(), chunk)
                                    : CopyStorage(GSF_INFILE(child.get()), GSF_OUTFILE(out.get()),
                                                  depth + 1, chunk);
-        if (!gsf_output_close(out.get()) && status == S_OK) {
+        if (!gsf_output_close(out.get()) && platform::Succeeded(status)) {
             status = E_FAIL;
         }
-        if (status != S_OK) {
+        if (platform::Failed(status)) {
             return status;
         }
     }
@@ -85,7 +85,7 @@ StatusCode CreateObjectTempFile(platform::TempFile* file)
         return E_POINTER;
     }
     std::string path;
-    if (const StatusCode status = platform::CreateUniqueTempFile("tnf", &path); status != S_OK) {
+    if (const StatusCode status = platform::CreateUniqueTempFile("tnf", &path); platform::Failed(status)) {
         return status;
     }
     *file = platform::TempFile(std::move(path));
@@ -113,10 +113,10 @@ StatusCode WriteStorageFile(GsfInfile* source, const std::string& path)
     }
     std::vector<std::uint8_t> chunk(kCopyChunk);
     StatusCode status = CopyStorage(source, root.get(), 0, chunk);
-    if (!gsf_output_close(GSF_OUTPUT(root.get())) && status == S_OK) {
+    if (!gsf_output_close(GSF_OUTPUT(root.get())) && platform::Succeeded(status)) {
         status = E_FAIL;
     }
-    if (!gsf_output_is_closed(sink.get()) && !gsf_output_close(sink.get()) && status == S_OK) {
+    if (!gsf_output_is_closed(sink.get()) && !gsf_output_close(sink.get()) && platform::Succeeded(status)) {
         status = E_FAIL;
     }
     return status;

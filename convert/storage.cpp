@@ -163,11 +163,11 @@ StatusCode ReadWholeStream(GsfInput* stream, std::size_t limit, std::vector<std:
     if (size < 0 || static_cast<std::uint64_t>(size) > limit) {
         return E_FAIL;
     }
-    if (const StatusCode status = SeekStream(stream, 0); status != S_OK) {
+    if (const StatusCode status = SeekStream(stream, 0); platform::Failed(status)) {
         return status;
     }
     std::vector<std::uint8_t> data(static_cast<std::size_t>(size));
-    if (const StatusCode status = ReadExact(stream, data.data(), data.size()); status != S_OK) {
+    if (const StatusCode status = ReadExact(stream, data.data(), data.size()); platform::Failed(status)) {
         return status;
     }
     *bytes = std::move(data);

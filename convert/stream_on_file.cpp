@@ -8,7 +8,9 @@
 #include <unistd.h>
 #include <vector>
 
+#include "platform/file_io.h"
 #include "platform/files.h"
+#include "platform/ref_counted.h"
 
 namespace ferrule {
 
@@ -25,7 +27,7 @@ constexpr std::size_t kWriteBufferSize = 64 * 1024;
 
 // An IStream over one file descriptor. Writes collect in a buffer while they follow each
 // other; anything else (a read, a seek, a size change, a commit) writes the buffer first.
-class FileStream final : public IStream {
+class FileStream final : public platform::RefCounted<IStream> {
 public:
     FileStream(platform::UniqueFd fd, bool writable) : m_fd(std::move(fd)), m_writable(writable)
     {
@@ -34,27 +36,9 @@ public:
 
     StatusCode QueryInterface(const platform::IID& iid, void** object) override
     {
-        if (!object) {
-            return E_POINTER;
-        }
-        *object = nullptr;
-        if (iid != platform::IID_IUnknown && iid != platform::IID_ISequentialStream &&
-            iid != platform::IID_IStream) {
-            return platform::E_NOINTERFACE;
-        }
-        *object = static_cast<IStream*>(this);
-        AddRef();
-        return S_OK;
-    }
-    std::uint32_t AddRef() override { return ++m_references; }
-    std::uint32_t Release() override
-    {
-        const std::uint32_t left = --m_references;
-        if (left == 0) {
-            static_cast<void>(Flush());
-            delete this;
-        }
-        return left;
+        return platform::AnswerQuery(
+            iid, object, {platform::IID_IUnknown, platform::IID_ISequentialStream, platform::IID_IStream},
+            static_cast<IStream*>(this));
     }
 
     StatusCode Read(void* buffer, std::uint32_t count, std::uint32_t* done) override
@@ -65,27 +49,18 @@ public:
         if (!buffer) {
             return platform::STG_E_INVALIDPOINTER;
         }
-        if (const StatusCode status = Flush(); status != S_OK) {
+        if (const StatusCode status = Flush(); platform::Failed(status)) {
             return status;
         }
-        std::uint32_t total = 0;
-        while (total < count) {
-            const ssize_t got = ::pread(m_fd.Get(), static_cast<char*>(buffer) + total,
-                                        count - total, static_cast<off_t>(m_position));
-            if (got < 0) {
-                if (errno == EINTR) {
-                    continue;
-                }
-                return platform::StatusFromErrno();
-            }
-            if (got == 0) {
-                break;
-            }
-            total += static_cast<std::uint32_t>(got);
-            m_position += static_cast<std::uint64_t>(got);
+        std::size_t total = 0;
+        const StatusCode status =
+            platform::ReadAll(m_fd.Get(), buffer, count, &total, static_cast<std::int64_t>(m_position));
+        m_position += total;
+        if (platform::Failed(status)) {
+            return status;
         }
         if (done) {
-            *done = total;
+            *done = static_cast<std::uint32_t>(total);
         }
         return total == count ? S_OK : platform::S_FALSE;
     }
@@ -103,7 +78,7 @@ public:
         }
         const auto* bytes = static_cast<const std::uint8_t*>(buffer);
         if (!m_buffer.empty() && m_bufferStart + m_buffer.size() != m_position) {
-            if (const StatusCode status = Flush(); status != S_OK) {
+            if (const StatusCode status = Flush(); platform::Failed(status)) {
                 return status;
             }
         }
@@ -111,12 +86,12 @@ public:
             m_bufferStart = m_position;
         }
         if (m_buffer.size() + count > kWriteBufferSize) {
-            if (const StatusCode status = Flush(); status != S_OK) {
+            if (const StatusCode status = Flush(); platform::Failed(status)) {
                 return status;
             }
             m_bufferStart = m_position;
             if (count >= kWriteBufferSize) {
-                if (const StatusCode status = WriteAt(bytes, count, m_position); status != S_OK) {
+                if (const StatusCode status = WriteAt(bytes, count, m_position); platform::Failed(status)) {
                     return status;
                 }
                 m_position += count;
@@ -146,7 +121,7 @@ public:
             break;
         case platform::STREAM_SEEK_END: {
             std::uint64_t size = 0;
-            if (const StatusCode status = Size(&size); status != S_OK) {
+            if (const StatusCode status = Size(&size); platform::Failed(status)) {
                 return status;
             }
             base = static_cast<std::int64_t>(size);
@@ -171,7 +146,7 @@ public:
         if (!m_writable) {
             return platform::E_ACCESSDENIED;
         }
-        if (const StatusCode status = Flush(); status != S_OK) {
+        if (const StatusCode status = Flush(); platform::Failed(status)) {
             return status;
         }
         if (size > static_cast<std::uint64_t>(INT64_MAX) ||
@@ -204,23 +179,17 @@ public:
     StatusCode Clone(IStream**) override { return E_NOTIMPL; }
 
 private:
-    ~FileStream() = default;
+    ~FileStream() override = default;
+
+    void Destroy() override
+    {
+        static_cast<void>(Flush());
+        delete this;
+    }
 
     StatusCode WriteAt(const std::uint8_t* bytes, std::size_t count, std::uint64_t offset)
     {
-        while (count > 0) {
-            const ssize_t put = ::pwrite(m_fd.Get(), bytes, count, static_cast<off_t>(offset));
-            if (put < 0) {
-                if (errno == EINTR) {
-                    continue;
-                }
-                return platform::StatusFromErrno();
-            }
-            bytes += put;
-            count -= static_cast<std::size_t>(put);
-            offset += static_cast<std::uint64_t>(put);
-        }
-        return S_OK;
+        return platform::WriteAll(m_fd.Get(), bytes, count, static_cast<std::int64_t>(offset));
     }
 
     StatusCode Flush()
@@ -247,7 +216,6 @@ private:
         return S_OK;
     }
 
-    std::uint32_t m_references = 1;
     platform::UniqueFd m_fd;
     bool m_writable;
     std::uint64_t m_position = 0;
@@ -282,9 +250,9 @@ StatusCode OpenStreamOnFile(ALLOCATEBUFFER allocateBuffer, FREEBUFFER freeBuffer
     }
     const std::uint32_t share = flags & 0x70;
     if (share == platform::STGM_SHARE_EXCLUSIVE || share == platform::STGM_SHARE_DENY_WRITE) {
-        if (::flock(fd.Get(), LOCK_EX | LOCK_NB) != 0 && errno != ENOLCK && errno != EOPNOTSUPP) {
-            return errno == EWOULDBLOCK ? platform::E_SHARING_VIOLATION
-                                        : platform::StatusFromErrno();
+        if (const StatusCode status = platform::LockFile(fd.Get(), LOCK_EX, platform::LockWait::DontWait);
+            platform::Failed(status)) {
+            return status;
         }
     }
     *stream = new FileStream(std::move(fd), writable);

@@ -10,6 +10,8 @@
 #include "convert/msg_tnef.h"
 #include "convert/object_data.h"
 #include "convert/stream_on_file.h"
+#include "format/little_endian.h"
+#include "platform/file_io.h"
 #include "platform/text.h"
 
 namespace ferrule {
@@ -67,12 +69,6 @@ std::uint32_t TerminatorSize(std::uint32_t baseType)
     return baseType == PT_UNICODE ? 2 : (baseType == PT_STRING8 ? 1 : 0);
 }
 
-void StoreU16(std::uint8_t* out, std::uint16_t value)
-{
-    out[0] = static_cast<std::uint8_t>(value);
-    out[1] = static_cast<std::uint8_t>(value >> 8);
-}
-
 // Days since 1970-01-01 to a civil date (proleptic Gregorian calendar).
 void CivilFromDays(std::int64_t days, std::int64_t* year, unsigned* month, unsigned* day)
 {
@@ -113,7 +109,7 @@ void FileTimeToDtr(std::uint64_t fileTime, std::uint8_t out[14])
         static_cast<std::uint16_t>(dayOfWeek),
     };
     for (int i = 0; i < 7; ++i) {
-        StoreU16(out + 2 * i, fields[i]);
+        format::StoreLe16(out + 2 * i, fields[i]);
     }
 }
 
@@ -168,7 +164,7 @@ StatusCode TnefEncoder::Finish(std::uint32_t, std::uint16_t* key, STnefProblemAr
     for (int i = 0; i < 4; ++i) {
         header[i] = static_cast<std::uint8_t>(signature >> (8 * i));
     }
-    StoreU16(header + 4, m_key);
+    format::StoreLe16(header + 4, m_key);
     m_writer.WriteRaw(header, sizeof header);
 
     WriteMessageAttributes();
@@ -193,7 +189,7 @@ StatusCode TnefEncoder::Finish(std::uint32_t, std::uint16_t* key, STnefProblemAr
     if (problems) {
         void* buffer = nullptr;
         if (const StatusCode status = MAPIAllocateBuffer(sizeof(STnefProblemArray), &buffer);
-            status != S_OK) {
+            platform::Failed(status)) {
             return status;
         }
         *problems = static_cast<STnefProblemArray*>(buffer);
@@ -238,10 +234,10 @@ void TnefEncoder::WriteMessageAttributes()
     // attMessageID: the search key in upper-case hexadecimal.
     if (const StoredProperty* searchKey = m_message->Find(PR_SEARCH_KEY)) {
         std::vector<PropertyValue> values;
-        if (m_message->GetValues(*searchKey, &values) == S_OK && values.size() == 1 &&
+        if (platform::Succeeded(m_message->GetValues(*searchKey, &values)) && values.size() == 1 &&
             values[0].size <= kMaxSearchKey && values[0].stream) {
             std::vector<std::uint8_t> key(static_cast<std::size_t>(values[0].size));
-            if (ReadExact(values[0].stream.get(), key.data(), key.size()) == S_OK) {
+            if (platform::Succeeded(ReadExact(values[0].stream.get(), key.data(), key.size()))) {
                 static constexpr char kHex[] = "0123456789ABCDEF";
                 std::string text;
                 for (const std::uint8_t byte : key) {
@@ -256,7 +252,7 @@ void TnefEncoder::WriteMessageAttributes()
     std::uint32_t importance = 0;
     if (m_message->GetLong(PR_IMPORTANCE, &importance)) {
         const std::uint16_t priority = importance >= 2 ? prioHigh : (importance == 0 ? prioLow : prioNorm);
-        StoreU16(bytes, priority);
+        format::StoreLe16(bytes, priority);
         WriteSimpleRecord(LVL_MESSAGE, attPriority, bytes, 2);
     }
     WriteDateAttribute(LVL_MESSAGE, attDateModified, *m_message.Get(), PR_LAST_MODIFICATION_TIME);
@@ -268,7 +264,7 @@ void TnefEncoder::WriteMessageAttributes()
 void TnefEncoder::WriteRecipientTable()
 {
     std::vector<ComPtr<PropertyObject>> rows;
-    if (m_message->GetRecipientTable(&rows) != S_OK || rows.empty()) {
+    if (platform::Failed(m_message->GetRecipientTable(&rows)) || rows.empty()) {
         return;
     }
     m_writer.BeginRecord(LVL_MESSAGE, attRecipTable);
@@ -300,7 +296,7 @@ void TnefEncoder::EndListRecord(std::uint32_t count)
 void TnefEncoder::WriteAttachment(std::uint32_t number)
 {
     ComPtr<PropertyObject> attachment;
-    if (!m_writer.Ok() || m_message->OpenAttach(number, &attachment) != S_OK) {
+    if (!m_writer.Ok() || platform::Failed(m_message->OpenAttach(number, &attachment))) {
         return;
     }
     std::uint32_t method = ATTACH_BY_VALUE;
@@ -310,18 +306,18 @@ void TnefEncoder::WriteAttachment(std::uint32_t number)
     // attachment's property list is a plain copy.
     platform::TempFile objectFile;
     const bool haveObject =
-        objectData && PrepareObjectData(*attachment.Get(), method, &objectFile) == S_OK;
+        objectData && platform::Succeeded(PrepareObjectData(*attachment.Get(), method, &objectFile));
 
     // Rendering: type (2), position (4), width (2), height (2), flags (4).
     std::uint32_t position = 0xFFFFFFFF;
     attachment->GetLong(PR_RENDERING_POSITION, &position);
     std::uint8_t rendering[14] = {};
-    StoreU16(rendering, method == ATTACH_OLE ? atypOle : atypFile);
+    format::StoreLe16(rendering, method == ATTACH_OLE ? atypOle : atypFile);
     for (int i = 0; i < 4; ++i) {
         rendering[2 + i] = static_cast<std::uint8_t>(position >> (8 * i));
     }
-    StoreU16(rendering + 6, 32);
-    StoreU16(rendering + 8, 32);
+    format::StoreLe16(rendering + 6, 32);
+    format::StoreLe16(rendering + 8, 32);
     WriteSimpleRecord(LVL_ATTACHMENT, attAttachRenddata, rendering, sizeof rendering);
 
     if (!objectData) {
@@ -350,7 +346,7 @@ void TnefEncoder::WriteAttachment(std::uint32_t number)
         const TnefWriter::Mark start = m_writer.Here();
         const platform::IID& iid = method == ATTACH_OLE ? platform::IID_IStorage
                                                         : platform::IID_IMessage;
-        if (WriteObjectProperty(iid, objectFile.Path()) == S_OK && m_writer.Ok()) {
+        if (platform::Succeeded(WriteObjectProperty(iid, objectFile.Path())) && m_writer.Ok()) {
             return 1;
         }
         m_writer.Rollback(start);
@@ -367,7 +363,7 @@ StatusCode TnefEncoder::PrepareObjectData(const PropertyObject& attachment, std:
         return platform::MAPI_E_NOT_FOUND;
     }
     if (method == ATTACH_OLE) {
-        if (const StatusCode status = CreateObjectTempFile(file); status != S_OK) {
+        if (const StatusCode status = CreateObjectTempFile(file); platform::Failed(status)) {
             return status;
         }
         return WriteStorageFile(storage.get(), file->Path());
@@ -378,10 +374,10 @@ StatusCode TnefEncoder::PrepareObjectData(const PropertyObject& attachment, std:
     ComPtr<Message> embedded;
     if (const StatusCode status =
             Message::OpenEmbedded(std::move(storage), attachment.SharedNames(), &embedded);
-        status != S_OK) {
+        platform::Failed(status)) {
         return status;
     }
-    if (const StatusCode status = CreateObjectTempFile(file); status != S_OK) {
+    if (const StatusCode status = CreateObjectTempFile(file); platform::Failed(status)) {
         return status;
     }
     platform::IStream* rawStream = nullptr;
@@ -389,7 +385,7 @@ StatusCode TnefEncoder::PrepareObjectData(const PropertyObject& attachment, std:
         platform::STGM_CREATE | platform::STGM_READWRITE | platform::STGM_SHARE_EXCLUSIVE;
     if (const StatusCode status = OpenStreamOnFile(MAPIAllocateBuffer, MAPIFreeBuffer, mode,
                                                    file->Path().c_str(), nullptr, &rawStream);
-        status != S_OK) {
+        platform::Failed(status)) {
         return status;
     }
     const ComPtr<platform::IStream> stream = ComPtr<platform::IStream>::Adopt(rawStream);
@@ -416,15 +412,16 @@ StatusCode TnefEncoder::WriteObjectProperty(const platform::IID& iid, const std:
     std::uint64_t left = dataSize;
     while (left > 0 && m_writer.Ok()) {
         const std::size_t want = left < m_chunk.size() ? static_cast<std::size_t>(left) : m_chunk.size();
-        const ssize_t got = ::read(fd.Get(), m_chunk.data(), want);
-        if (got < 0 && errno == EINTR) {
-            continue;
+        std::size_t got = 0;
+        const StatusCode status = platform::ReadAll(fd.Get(), m_chunk.data(), want, &got);
+        if (platform::Failed(status)) {
+            return status;
         }
-        if (got <= 0) {
-            return got < 0 ? platform::StatusFromErrno() : E_FAIL;
+        if (got < want) {
+            return E_FAIL; // the file shrank under us
         }
-        m_writer.Write(m_chunk.data(), static_cast<std::size_t>(got));
-        left -= static_cast<std::uint64_t>(got);
+        m_writer.Write(m_chunk.data(), got);
+        left -= got;
     }
     m_writer.Pad(size);
     return m_writer.Status();
@@ -453,7 +450,7 @@ std::uint32_t TnefEncoder::WritePropertyList(const PropertyObject& object, Keep 
             continue;
         }
         const TnefWriter::Mark start = m_writer.Here();
-        if (WriteProperty(object, property) == S_OK && m_writer.Ok()) {
+        if (platform::Succeeded(WriteProperty(object, property)) && m_writer.Ok()) {
             ++written;
         } else {
             m_writer.Rollback(start);
@@ -489,7 +486,7 @@ StatusCode TnefEncoder::WriteProperty(const PropertyObject& object, const Stored
         }
     }
     std::vector<PropertyValue> values;
-    if (const StatusCode status = object.GetValues(property, &values); status != S_OK) {
+    if (const StatusCode status = object.GetValues(property, &values); platform::Failed(status)) {
         return status;
     }
     const bool counted = (type & MV_FLAG) != 0 || baseType == PT_STRING8 ||
@@ -529,7 +526,7 @@ StatusCode TnefEncoder::WriteProperty(const PropertyObject& object, const Stored
             return E_FAIL;
         }
         m_writer.WriteU32(static_cast<std::uint32_t>(size));
-        if (const StatusCode status = WriteValueData(value); status != S_OK) {
+        if (const StatusCode status = WriteValueData(value); platform::Failed(status)) {
             return status;
         }
         static constexpr std::uint8_t kZeros[2] = {};
@@ -547,13 +544,13 @@ StatusCode TnefEncoder::WriteValueData(const PropertyValue& value)
         m_writer.Write(value.bytes.data(), value.bytes.size());
         return S_OK;
     }
-    if (SeekStream(value.stream.get(), 0) != S_OK) {
+    if (platform::Failed(SeekStream(value.stream.get(), 0))) {
         return E_FAIL;
     }
     std::uint64_t left = value.size;
     while (left > 0 && m_writer.Ok()) {
         const std::size_t piece = left < m_chunk.size() ? static_cast<std::size_t>(left) : m_chunk.size();
-        if (ReadExact(value.stream.get(), m_chunk.data(), piece) != S_OK) {
+        if (platform::Failed(ReadExact(value.stream.get(), m_chunk.data(), piece))) {
             return E_FAIL;
         }
         m_writer.Write(m_chunk.data(), piece);
@@ -569,14 +566,14 @@ StatusCode TnefEncoder::WriteText(const PropertyValue& value, bool utf16)
     if (!utf16 || !value.stream) {
         return WriteValueData(value);
     }
-    if (SeekStream(value.stream.get(), 0) != S_OK) {
+    if (platform::Failed(SeekStream(value.stream.get(), 0))) {
         return E_FAIL;
     }
     std::u16string text;
     std::uint64_t left = value.size & ~std::uint64_t{1};
     while (left > 0 && m_writer.Ok()) {
         const std::size_t piece = left < m_chunk.size() ? static_cast<std::size_t>(left) : m_chunk.size();
-        if (ReadExact(value.stream.get(), m_chunk.data(), piece) != S_OK) {
+        if (platform::Failed(ReadExact(value.stream.get(), m_chunk.data(), piece))) {
             return E_FAIL;
         }
         left -= piece;
@@ -602,9 +599,9 @@ void TnefEncoder::WriteTextAttribute(std::uint8_t level, std::uint32_t id,
 {
     const StoredProperty* property = object.FindText(tag);
     std::vector<PropertyValue> values;
-    if (property && object.GetValues(*property, &values) == S_OK && values.size() == 1) {
+    if (property && platform::Succeeded(object.GetValues(*property, &values)) && values.size() == 1) {
         m_writer.BeginRecord(level, id);
-        if (WriteText(values[0], PROP_TYPE(property->tag) == PT_UNICODE) == S_OK) {
+        if (platform::Succeeded(WriteText(values[0], PROP_TYPE(property->tag) == PT_UNICODE))) {
             if (terminate) {
                 m_writer.WriteU8(0);
             }
@@ -634,11 +631,11 @@ void TnefEncoder::WriteBinaryAttribute(std::uint8_t level, std::uint32_t id,
 {
     const StoredProperty* property = object.Find(tag);
     std::vector<PropertyValue> values;
-    if (!property || object.GetValues(*property, &values) != S_OK || values.size() != 1) {
+    if (!property || platform::Failed(object.GetValues(*property, &values)) || values.size() != 1) {
         return;
     }
     m_writer.BeginRecord(level, id);
-    if (WriteValueData(values[0]) == S_OK) {
+    if (platform::Succeeded(WriteValueData(values[0]))) {
         static_cast<void>(m_writer.EndRecord());
     } else {
         m_writer.AbandonRecord();

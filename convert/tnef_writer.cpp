@@ -4,6 +4,8 @@
 #include <emmintrin.h>
 #endif
 
+#include "format/little_endian.h"
+
 namespace ferrule {
 
 using platform::S_OK;
@@ -33,14 +35,6 @@ std::uint16_t SumBytes(const std::uint8_t* bytes, std::size_t count)
     return static_cast<std::uint16_t>(sum);
 }
 
-void StoreU32(std::uint8_t* out, std::uint32_t value)
-{
-    out[0] = static_cast<std::uint8_t>(value);
-    out[1] = static_cast<std::uint8_t>(value >> 8);
-    out[2] = static_cast<std::uint8_t>(value >> 16);
-    out[3] = static_cast<std::uint8_t>(value >> 24);
-}
-
 } // namespace
 
 void TnefWriter::Put(const void* bytes, std::size_t count)
@@ -50,8 +44,8 @@ void TnefWriter::Put(const void* bytes, std::size_t count)
         const std::uint32_t piece = count > 0x40000000u ? 0x40000000u : static_cast<std::uint32_t>(count);
         std::uint32_t done = 0;
         const StatusCode status = m_out->Write(data, piece, &done);
-        if (status != S_OK) {
-            m_status = status < 0 ? status : platform::E_FAIL;
+        if (platform::Failed(status)) {
+            m_status = platform::Failed(status) ? status : platform::E_FAIL;
         } else if (done != piece) {
             m_status = platform::E_FAIL;
         }
@@ -68,8 +62,8 @@ void TnefWriter::SeekTo(std::uint64_t position)
     }
     const StatusCode status =
         m_out->Seek(static_cast<std::int64_t>(position), platform::STREAM_SEEK_SET, nullptr);
-    if (status != S_OK) {
-        m_status = status < 0 ? status : platform::E_FAIL;
+    if (platform::Failed(status)) {
+        m_status = platform::Failed(status) ? status : platform::E_FAIL;
     }
 }
 
@@ -78,7 +72,7 @@ void TnefWriter::WriteRaw(const void* bytes, std::size_t count) { Put(bytes, cou
 void TnefWriter::BeginRecord(std::uint8_t level, std::uint32_t id)
 {
     std::uint8_t header[9] = {level};
-    StoreU32(header + 1, id);
+    format::StoreLe32(header + 1, id);
     m_recordStart = m_position;
     m_length = 0;
     m_checksum = 0;
@@ -99,15 +93,15 @@ void TnefWriter::Write(const void* bytes, std::size_t count)
 
 void TnefWriter::WriteU16(std::uint16_t value)
 {
-    const std::uint8_t bytes[2] = {static_cast<std::uint8_t>(value),
-                                   static_cast<std::uint8_t>(value >> 8)};
+    std::uint8_t bytes[2];
+    format::StoreLe16(bytes, value);
     Write(bytes, 2);
 }
 
 void TnefWriter::WriteU32(std::uint32_t value)
 {
     std::uint8_t bytes[4];
-    StoreU32(bytes, value);
+    format::StoreLe32(bytes, value);
     Write(bytes, 4);
 }
 
@@ -127,8 +121,8 @@ void TnefWriter::Rollback(const Mark& mark)
     SeekTo(mark.position);
     if (Ok()) {
         const StatusCode status = m_out->SetSize(mark.position);
-        if (status != S_OK) {
-            m_status = status < 0 ? status : platform::E_FAIL;
+        if (platform::Failed(status)) {
+            m_status = platform::Failed(status) ? status : platform::E_FAIL;
         }
     }
     m_position = mark.position;
@@ -146,7 +140,7 @@ TnefWriter::Mark TnefWriter::ReserveU32()
 void TnefWriter::FillU32(const Mark& placeholder, std::uint32_t value)
 {
     std::uint8_t bytes[4];
-    StoreU32(bytes, value);
+    format::StoreLe32(bytes, value);
     const std::uint64_t end = m_position;
     SeekTo(placeholder.position);
     Put(bytes, 4);
@@ -167,14 +161,14 @@ StatusCode TnefWriter::EndRecord()
         return Ok() ? platform::S_FALSE : m_status;
     }
     std::uint8_t length[4];
-    StoreU32(length, static_cast<std::uint32_t>(m_length));
+    format::StoreLe32(length, static_cast<std::uint32_t>(m_length));
     const std::uint64_t end = m_position;
     SeekTo(m_recordStart + 5);
     Put(length, 4);
     m_position = end;
     SeekTo(end);
-    const std::uint8_t checksum[2] = {static_cast<std::uint8_t>(m_checksum),
-                                      static_cast<std::uint8_t>(m_checksum >> 8)};
+    std::uint8_t checksum[2];
+    format::StoreLe16(checksum, m_checksum);
     Put(checksum, 2);
     return m_status;
 }

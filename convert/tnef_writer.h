@@ -25,7 +25,7 @@ public:
 
     // The first failure of the output stream; every later call does nothing.
     StatusCode Status() const { return m_status; }
-    bool Ok() const { return m_status == platform::S_OK; }
+    bool Ok() const { return platform::Succeeded(m_status); }
 
     // Bytes outside any record (the stream header).
     void WriteRaw(const void* bytes, std::size_t count);

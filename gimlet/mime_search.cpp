@@ -15,6 +15,7 @@
 
 #include "gimlet/temp_file_sink.h"
 #include "gimlet/uudecoder.h"
+#include "platform/file_io.h"
 #include "platform/files.h"
 
 namespace gimlet {
@@ -48,20 +49,6 @@ void InitMimeOnce()
     std::call_once(once, [] { g_mime_init(); });
 }
 
-[[nodiscard]] StatusCode ReadAt(int fd, char* buffer, std::size_t size, off_t offset, std::size_t* got)
-{
-    for (;;) {
-        const ssize_t n = ::pread(fd, buffer, size, offset);
-        if (n >= 0) {
-            *got = static_cast<std::size_t>(n);
-            return S_OK;
-        }
-        if (errno != EINTR) {
-            return platform::StatusFromErrno();
-        }
-    }
-}
-
 // A mail saved from an mbox starts with the envelope line "From <sender> <date>", which
 // is not a header. The parse starts after it.
 [[nodiscard]] StatusCode FindMessageStart(int fd, off_t* start)
@@ -70,7 +57,7 @@ void InitMimeOnce()
     constexpr std::size_t kFromLength = sizeof(kFromLine) - 1;
     char buffer[4096];
     std::size_t got = 0;
-    StatusCode status = ReadAt(fd, buffer, kFromLength, 0, &got);
+    StatusCode status = platform::ReadAll(fd, buffer, kFromLength, &got, 0);
     if (platform::Failed(status)) {
         return status;
     }
@@ -80,7 +67,7 @@ void InitMimeOnce()
     }
     off_t offset = static_cast<off_t>(kFromLength);
     for (;;) {
-        status = ReadAt(fd, buffer, sizeof(buffer), offset, &got);
+        status = platform::ReadAll(fd, buffer, sizeof(buffer), &got, offset);
         if (platform::Failed(status)) {
             return status;
         }

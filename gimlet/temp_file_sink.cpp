@@ -5,6 +5,8 @@
 
 #include <unistd.h>
 
+#include "platform/file_io.h"
+
 namespace gimlet {
 
 using platform::S_OK;
@@ -47,19 +49,9 @@ StatusCode TempFileSink::Write(const std::uint8_t* data, std::size_t size)
 
 StatusCode TempFileSink::Flush()
 {
-    std::size_t done = 0;
-    while (done < m_buffered) {
-        const ssize_t n = ::write(m_fd.Get(), m_buffer.get() + done, m_buffered - done);
-        if (n < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return platform::StatusFromErrno();
-        }
-        done += static_cast<std::size_t>(n);
-    }
+    const StatusCode status = platform::WriteAll(m_fd.Get(), m_buffer.get(), m_buffered);
     m_buffered = 0;
-    return S_OK;
+    return status;
 }
 
 StatusCode TempFileSink::Commit(std::string* path)

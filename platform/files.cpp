@@ -11,6 +11,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/file_io.h"
+
 namespace platform {
 
 void UniqueFd::Reset(int fd)
@@ -31,9 +33,11 @@ std::string TempFolder()
     return path;
 }
 
-StatusCode CreateFileExclusive(const std::string& path, UniqueFd* fd)
+StatusCode CreateFileExclusive(const std::string& path, UniqueFd* fd, int folder, unsigned mode)
 {
-    const int handle = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    static_assert(kCurrentFolder == AT_FDCWD);
+    const int handle =
+        ::openat(folder, path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
     if (handle < 0) {
         // A planted symbolic link reads ELOOP with O_NOFOLLOW: it counts as a taken name.
         return errno == ELOOP ? E_FILE_EXISTS : StatusFromErrno();
@@ -45,34 +49,40 @@ StatusCode CreateFileExclusive(const std::string& path, UniqueFd* fd)
     return S_OK;
 }
 
-StatusCode CreateUniqueTempFile(std::string_view prefix, std::string* path, UniqueFd* fd)
+StatusCode CreateFirstFreeFile(const NameForTry& nameFor, std::uint32_t tries, std::string* path,
+                               UniqueFd* fd, int folder, unsigned mode)
 {
     if (!path) {
         return E_POINTER;
     }
+    StatusCode status = E_FILE_EXISTS;
+    for (std::uint32_t n = 0; n < tries && status == E_FILE_EXISTS; ++n) {
+        std::string candidate = nameFor(n);
+        if (candidate.empty()) {
+            return StatusFromError(ENAMETOOLONG);
+        }
+        status = CreateFileExclusive(candidate, fd, folder, mode);
+        *path = std::move(candidate);
+    }
+    return status;
+}
+
+StatusCode CreateUniqueTempFile(std::string_view prefix, std::string* path, UniqueFd* fd)
+{
     static constexpr char kAlphabet[] =
         "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
     std::random_device entropy;
     std::uniform_int_distribution<int> pick(0, sizeof(kAlphabet) - 2);
     const std::string folder = TempFolder();
-    StatusCode status = E_FAIL;
-    for (int attempt = 0; attempt < 100; ++attempt) {
+    auto randomName = [&](std::uint32_t) {
         std::string candidate = folder;
         candidate.append(prefix);
         for (int i = 0; i < 6; ++i) {
             candidate.push_back(kAlphabet[pick(entropy)]);
         }
-        candidate.append(".tmp");
-        status = CreateFileExclusive(candidate, fd);
-        if (Succeeded(status)) {
-            *path = std::move(candidate);
-            return S_OK;
-        }
-        if (status != E_FILE_EXISTS) {
-            break;
-        }
-    }
-    return status;
+        return candidate + ".tmp";
+    };
+    return CreateFirstFreeFile(randomName, 100, path, fd);
 }
 
 TempFile& TempFile::operator=(TempFile&& other) noexcept
@@ -125,49 +135,30 @@ StatusCode CopyWholeFile(const std::string& source, const std::string& target)
         return S_OK;
     }
     // copy_file_range moves the data inside the kernel; it may refuse across filesystems.
-    bool fallback = false;
     for (;;) {
-        const ssize_t copied = ::copy_file_range(in.Get(), nullptr, out.Get(), nullptr,
-                                                 std::size_t{1} << 30, 0);
+        const ssize_t copied = RetryInterrupted([&] {
+            return ::copy_file_range(in.Get(), nullptr, out.Get(), nullptr, std::size_t{1} << 30, 0);
+        });
         if (copied == 0) {
-            break;
+            return S_OK;
         }
         if (copied < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
             if (errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP) {
-                fallback = true;
                 break;
             }
             return StatusFromErrno();
         }
     }
-    if (!fallback) {
-        return S_OK;
-    }
     // Continue from wherever copy_file_range stopped (file offsets moved together).
     char buffer[1 << 16];
     for (;;) {
-        const ssize_t got = ::read(in.Get(), buffer, sizeof buffer);
-        if (got == 0) {
-            return S_OK;
+        std::size_t got = 0;
+        StatusCode status = ReadAll(in.Get(), buffer, sizeof buffer, &got);
+        if (Succeeded(status)) {
+            status = WriteAll(out.Get(), buffer, got);
         }
-        if (got < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return StatusFromErrno();
-        }
-        for (ssize_t done = 0; done < got;) {
-            const ssize_t put = ::write(out.Get(), buffer + done, static_cast<std::size_t>(got - done));
-            if (put < 0) {
-                if (errno == EINTR) {
-                    continue;
-                }
-                return StatusFromErrno();
-            }
-            done += put;
+        if (Failed(status) || got < sizeof buffer) {
+            return status;
         }
     }
 }

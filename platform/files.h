@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -36,6 +37,9 @@ private:
     int m_fd = -1;
 };
 
+// The `folder` argument of the creating functions for paths taken as they are (AT_FDCWD).
+inline constexpr int kCurrentFolder = -100;
+
 // $TMPDIR (read at each call), else /tmp, always with a trailing '/'.
 std::string TempFolder();
 
@@ -45,11 +49,25 @@ std::string TempFolder();
 [[nodiscard]] StatusCode CreateUniqueTempFile(std::string_view prefix, std::string* path,
                                               UniqueFd* fd = nullptr);
 
-// Creates `path` race-free (O_CREAT|O_EXCL|O_NOFOLLOW, mode 0600). A name that exists,
-// or a link planted there, gives StatusFromError(EEXIST).
-[[nodiscard]] StatusCode CreateFileExclusive(const std::string& path, UniqueFd* fd = nullptr);
+// Creates `path` race-free (O_CREAT|O_EXCL|O_NOFOLLOW, mode 0600), relative to the folder
+// `folder` when it is not AT_FDCWD. A name that exists, or a link planted there, gives
+// E_FILE_EXISTS.
+[[nodiscard]] StatusCode CreateFileExclusive(const std::string& path, UniqueFd* fd = nullptr,
+                                             int folder = kCurrentFolder, unsigned mode = 0600);
 
 inline constexpr StatusCode E_FILE_EXISTS = StatusFromError(17); // EEXIST
+
+// The n-th name to try (n from 0); an empty name gives up.
+using NameForTry = std::function<std::string(std::uint32_t n)>;
+
+// Creates the first name of a series that is free, each try with CreateFileExclusive, for
+// names the program makes itself (a tick count, a number after a name): at most `tries`
+// names. *path receives the name created, or on failure the last name tried. All taken gives
+// E_FILE_EXISTS, an empty name StatusFromError(ENAMETOOLONG); any other failure ends the
+// series.
+[[nodiscard]] StatusCode CreateFirstFreeFile(const NameForTry& nameFor, std::uint32_t tries,
+                                             std::string* path, UniqueFd* fd = nullptr,
+                                             int folder = kCurrentFolder, unsigned mode = 0600);
 
 // A temporary file that deletes itself on destruction unless released to whoever the
 // design hands it to.

@@ -1,5 +1,6 @@
 #include "platform/guid.h"
 
+#include "format/little_endian.h"
 #include "platform/format.h"
 #include "platform/text.h"
 
@@ -8,13 +9,9 @@ namespace platform {
 std::array<std::uint8_t, 16> GuidToBytes(const GUID& guid)
 {
     std::array<std::uint8_t, 16> bytes{};
-    for (int i = 0; i < 4; ++i) {
-        bytes[i] = static_cast<std::uint8_t>(guid.Data1 >> (8 * i));
-    }
-    for (int i = 0; i < 2; ++i) {
-        bytes[4 + i] = static_cast<std::uint8_t>(guid.Data2 >> (8 * i));
-        bytes[6 + i] = static_cast<std::uint8_t>(guid.Data3 >> (8 * i));
-    }
+    format::StoreLe32(bytes.data(), guid.Data1);
+    format::StoreLe16(bytes.data() + 4, guid.Data2);
+    format::StoreLe16(bytes.data() + 6, guid.Data3);
     for (int i = 0; i < 8; ++i) {
         bytes[8 + i] = guid.Data4[i];
     }
@@ -24,11 +21,9 @@ std::array<std::uint8_t, 16> GuidToBytes(const GUID& guid)
 GUID GuidFromBytes(const std::uint8_t* bytes)
 {
     GUID guid{};
-    for (int i = 0; i < 4; ++i) {
-        guid.Data1 |= static_cast<std::uint32_t>(bytes[i]) << (8 * i);
-    }
-    guid.Data2 = static_cast<std::uint16_t>(bytes[4] | (bytes[5] << 8));
-    guid.Data3 = static_cast<std::uint16_t>(bytes[6] | (bytes[7] << 8));
+    guid.Data1 = format::LoadLe32(bytes);
+    guid.Data2 = format::LoadLe16(bytes + 4);
+    guid.Data3 = format::LoadLe16(bytes + 6);
     for (int i = 0; i < 8; ++i) {
         guid.Data4[i] = bytes[8 + i];
     }

@@ -17,27 +17,8 @@ ComPtr<IStream> CreateMemoryStream(std::vector<std::uint8_t> bytes)
 
 StatusCode MemoryStream::QueryInterface(const IID& iid, void** object)
 {
-    if (!object) {
-        return E_POINTER;
-    }
-    if (iid == IID_IUnknown || iid == IID_ISequentialStream || iid == IID_IStream) {
-        *object = static_cast<IStream*>(this);
-        AddRef();
-        return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-}
-
-std::uint32_t MemoryStream::AddRef() { return ++m_references; }
-
-std::uint32_t MemoryStream::Release()
-{
-    const std::uint32_t left = --m_references;
-    if (left == 0) {
-        delete this;
-    }
-    return left;
+    return AnswerQuery(iid, object, {IID_IUnknown, IID_ISequentialStream, IID_IStream},
+                       static_cast<IStream*>(this));
 }
 
 StatusCode MemoryStream::Read(void* buffer, std::uint32_t count, std::uint32_t* done)

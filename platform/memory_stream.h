@@ -2,15 +2,15 @@
 // benchmarks. It grows on writes past its end; reads stop at the end.
 #pragma once
 
-#include <atomic>
 #include <cstdint>
 #include <vector>
 
 #include "platform/com_ptr.h"
+#include "platform/ref_counted.h"
 
 namespace platform {
 
-class MemoryStream final : public IStream {
+class MemoryStream final : public RefCounted<IStream> {
 public:
     static ComPtr<MemoryStream> Create(std::vector<std::uint8_t> bytes = {});
 
@@ -18,8 +18,6 @@ public:
     std::uint64_t Position() const { return m_position; }
 
     StatusCode QueryInterface(const IID& iid, void** object) override;
-    std::uint32_t AddRef() override;
-    std::uint32_t Release() override;
     StatusCode Read(void* buffer, std::uint32_t count, std::uint32_t* done) override;
     StatusCode Write(const void* buffer, std::uint32_t count, std::uint32_t* done) override;
     StatusCode Seek(std::int64_t offset, std::uint32_t origin,
@@ -38,9 +36,8 @@ public:
 
 private:
     explicit MemoryStream(std::vector<std::uint8_t> bytes) : m_bytes(std::move(bytes)) {}
-    ~MemoryStream() = default;
+    ~MemoryStream() override = default;
 
-    std::atomic<std::uint32_t> m_references{1};
     std::vector<std::uint8_t> m_bytes;
     std::uint64_t m_position = 0;
 };

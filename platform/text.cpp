@@ -6,7 +6,9 @@
 #include <cwctype>
 #include <vector>
 
+#include "format/little_endian.h"
 #include "platform/format.h"
+#include "platform/text_safety.h"
 
 namespace platform {
 
@@ -53,42 +55,6 @@ std::string Utf16ToUtf8Impl(std::u16string_view text, bool escapedBytes)
     return out;
 }
 
-// Length of the valid UTF-8 sequence at text[i], or 0 when it is not one.
-std::size_t ValidSequence(std::string_view text, std::size_t i, char32_t* codePoint)
-{
-    const auto b0 = static_cast<std::uint8_t>(text[i]);
-    std::size_t length = 0;
-    char32_t c = 0;
-    char32_t minimum = 0;
-    if (b0 < 0x80) {
-        *codePoint = b0;
-        return 1;
-    } else if (b0 >= 0xC2 && b0 <= 0xDF) {
-        length = 2, c = b0 & 0x1F, minimum = 0x80;
-    } else if (b0 >= 0xE0 && b0 <= 0xEF) {
-        length = 3, c = b0 & 0x0F, minimum = 0x800;
-    } else if (b0 >= 0xF0 && b0 <= 0xF4) {
-        length = 4, c = b0 & 0x07, minimum = 0x10000;
-    } else {
-        return 0;
-    }
-    if (length > text.size() - i) {
-        return 0;
-    }
-    for (std::size_t k = 1; k < length; ++k) {
-        const auto b = static_cast<std::uint8_t>(text[i + k]);
-        if ((b & 0xC0) != 0x80) {
-            return 0;
-        }
-        c = (c << 6) | (b & 0x3F);
-    }
-    if (c < minimum || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {
-        return 0;
-    }
-    *codePoint = c;
-    return length;
-}
-
 } // namespace
 
 std::string Utf16ToUtf8(std::u16string_view text) { return Utf16ToUtf8Impl(text, false); }
@@ -101,7 +67,7 @@ std::u16string Utf8ToUtf16(std::string_view text)
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size();) {
         char32_t c = 0;
-        const std::size_t length = ValidSequence(text, i, &c);
+        const std::size_t length = Utf8SequenceAt(text, i, &c);
         if (length == 0) {
             out.push_back(static_cast<char16_t>(0xDC00 + static_cast<std::uint8_t>(text[i])));
             ++i;
@@ -156,7 +122,7 @@ std::u16string Utf16FromLittleEndian(const std::uint8_t* bytes, std::size_t coun
 {
     std::u16string out(count / 2, u'\0');
     for (std::size_t i = 0; i < out.size(); ++i) {
-        out[i] = static_cast<char16_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
+        out[i] = static_cast<char16_t>(format::LoadLe16(bytes + 2 * i));
     }
     return out;
 }
@@ -241,23 +207,6 @@ public:
 private:
     iconv_t m_handle;
 };
-
-} // namespace
-
-namespace {
-
-bool IsValidUtf8(std::string_view text)
-{
-    for (std::size_t i = 0; i < text.size();) {
-        char32_t c = 0;
-        const std::size_t length = ValidSequence(text, i, &c);
-        if (length == 0) {
-            return false;
-        }
-        i += length;
-    }
-    return true;
-}
 
 } // namespace
 

@@ -17,27 +17,7 @@ ClassFactory::~ClassFactory() { UnlockModule(); }
 
 StatusCode ClassFactory::QueryInterface(const IID& iid, void** object)
 {
-    if (!object) {
-        return E_POINTER;
-    }
-    if (iid == IID_IUnknown || iid == IID_IClassFactory) {
-        *object = static_cast<IClassFactory*>(this);
-        AddRef();
-        return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-}
-
-std::uint32_t ClassFactory::AddRef() { return m_references.fetch_add(1) + 1; }
-
-std::uint32_t ClassFactory::Release()
-{
-    const std::uint32_t left = m_references.fetch_sub(1) - 1;
-    if (left == 0) {
-        delete this;
-    }
-    return left;
+    return AnswerQuery(iid, object, {IID_IUnknown, IID_IClassFactory}, static_cast<IClassFactory*>(this));
 }
 
 StatusCode ClassFactory::CreateInstance(IUnknown* outer, const IID& iid, void** object)

@@ -2,30 +2,25 @@
 // lives it keeps the module loaded.
 #pragma once
 
-#include <atomic>
 #include <cstdint>
 
-#include "platform/com.h"
+#include "platform/ref_counted.h"
 
 namespace rillex {
 
-class ClassFactory final : public platform::IClassFactory {
+class ClassFactory final : public platform::RefCounted<platform::IClassFactory> {
 public:
     // A new factory with one reference; nullptr when memory is exhausted.
     static ClassFactory* Create() noexcept;
 
     platform::StatusCode QueryInterface(const platform::IID& iid, void** object) override;
-    std::uint32_t AddRef() override;
-    std::uint32_t Release() override;
     platform::StatusCode CreateInstance(platform::IUnknown* outer, const platform::IID& iid,
                                         void** object) override;
     platform::StatusCode LockServer(bool lock) override;
 
 private:
     ClassFactory();
-    ~ClassFactory();
-
-    std::atomic<std::uint32_t> m_references{1};
+    ~ClassFactory() override;
 };
 
 } // namespace rillex

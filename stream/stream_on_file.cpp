@@ -11,6 +11,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/file_io.h"
 #include "platform/text.h"
 #include "stream/module.h"
 
@@ -42,29 +43,10 @@ int LockForShareMode(std::uint32_t mode)
     return LOCK_EX;
 }
 
-// Takes the lock without waiting. A lock held elsewhere is a sharing violation; a
-// filesystem that has no advisory locks grants every request.
+// Takes the lock without waiting: a lock held elsewhere is a sharing violation.
 StatusCode TakeShareLock(int fd, int operation)
 {
-    if (operation == 0) {
-        return S_OK;
-    }
-    for (;;) {
-        if (::flock(fd, operation | LOCK_NB) == 0) {
-            return S_OK;
-        }
-        const int error = errno;
-        if (error == EINTR) {
-            continue;
-        }
-        if (error == EWOULDBLOCK) {
-            return E_SHARING_VIOLATION;
-        }
-        if (error == ENOLCK || error == EOPNOTSUPP) {
-            return S_OK;
-        }
-        return StatusFromError(error);
-    }
+    return operation == 0 ? S_OK : LockFile(fd, operation, LockWait::DontWait);
 }
 
 StatusCode FileSize(int fd, std::uint64_t* size)
@@ -94,39 +76,11 @@ StreamOnFile::~StreamOnFile() { UnlockModule(); }
 
 StatusCode StreamOnFile::QueryInterface(const IID& iid, void** object)
 {
-    if (!object) {
-        return E_POINTER;
-    }
     // ISequentialStream is deliberately not answered: clients ask for IStream.
-    if (iid == IID_IUnknown || iid == IID_IStream) {
-        *object = static_cast<IStream*>(this);
-    } else if (iid == IID_IPersist || iid == IID_IPersistFile) {
-        *object = static_cast<IPersistFile*>(this);
-    } else {
-        *object = nullptr;
-        return E_NOINTERFACE;
+    if (iid == IID_IPersist || iid == IID_IPersistFile) {
+        return AnswerQuery(iid, object, {IID_IPersist, IID_IPersistFile}, static_cast<IPersistFile*>(this));
     }
-    AddRef();
-    return S_OK;
-}
-
-std::uint32_t StreamOnFile::AddRef()
-{
-    std::lock_guard guard(m_lock);
-    return ++m_references;
-}
-
-std::uint32_t StreamOnFile::Release()
-{
-    std::unique_lock guard(m_lock);
-    const std::uint32_t left = --m_references;
-    guard.unlock();
-    if (left == 0) {
-        // Closing the descriptor drops the advisory lock; a delete-on-release file, already
-        // unlinked by Load, loses its data with this last descriptor.
-        delete this;
-    }
-    return left;
+    return AnswerQuery(iid, object, {IID_IUnknown, IID_IStream}, static_cast<IStream*>(this));
 }
 
 StatusCode StreamOnFile::ReadDirect(std::uint8_t* buffer, std::uint64_t offset,
@@ -134,22 +88,12 @@ StatusCode StreamOnFile::ReadDirect(std::uint8_t* buffer, std::uint64_t offset,
 {
     // A regular file delivers less than asked only at its end (or, for very large counts,
     // at the kernel's per-call cap): keep reading until the count is met or the end is.
-    std::uint32_t total = 0;
-    while (total < count) {
-        const ssize_t n = ::pread(m_file.Get(), buffer + total, count - total,
-                                  static_cast<off_t>(offset + total));
-        if (n < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return StatusFromErrno();
-        }
-        if (n == 0) {
-            break;
-        }
-        total += static_cast<std::uint32_t>(n);
+    std::size_t total = 0;
+    const StatusCode status = ReadAll(m_file.Get(), buffer, count, &total, static_cast<std::int64_t>(offset));
+    if (Failed(status)) {
+        return status;
     }
-    *got = total;
+    *got = static_cast<std::uint32_t>(total);
     return S_OK;
 }
 
@@ -252,24 +196,10 @@ StatusCode StreamOnFile::Write(const void* buffer, std::uint32_t count, std::uin
     }
     DropReadAhead();
     const auto* bytes = static_cast<const std::uint8_t*>(buffer);
-    std::uint32_t total = 0;
-    StatusCode status = S_OK;
-    while (total < count) {
-        const ssize_t n = ::pwrite(m_file.Get(), bytes + total, count - total,
-                                   static_cast<off_t>(m_position + total));
-        if (n < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            status = StatusFromErrno();
-            break;
-        }
-        if (n == 0) {
-            status = StatusFromError(EIO);
-            break;
-        }
-        total += static_cast<std::uint32_t>(n);
-    }
+    std::size_t written = 0;
+    const StatusCode status =
+        WriteAll(m_file.Get(), bytes, count, static_cast<std::int64_t>(m_position), &written);
+    const auto total = static_cast<std::uint32_t>(written);
     // Bytes that reached the file before a failure (a full disk) are reported with the
     // failure, so the caller knows where the file now ends.
     m_position += total;
@@ -336,10 +266,8 @@ StatusCode StreamOnFile::SetSize(std::uint64_t size)
         return StatusFromError(EFBIG);
     }
     DropReadAhead();
-    while (::ftruncate(m_file.Get(), static_cast<off_t>(size)) != 0) {
-        if (errno != EINTR) {
-            return StatusFromErrno();
-        }
+    if (RetryInterrupted([&] { return ::ftruncate(m_file.Get(), static_cast<off_t>(size)); }) != 0) {
+        return StatusFromErrno();
     }
     m_position = size;
     return S_OK;
@@ -508,10 +436,7 @@ StatusCode StreamOnFile::OpenPath(const char16_t* fileName, std::uint32_t mode, 
     // Emptying a file needs a writable descriptor even when the caller only reads it.
     const int openAccess = (replace && access == O_RDONLY) ? O_RDWR : access;
 
-    int fd = -1;
-    do {
-        fd = ::open(path.c_str(), openAccess | O_CREAT | O_CLOEXEC, 0666);
-    } while (fd < 0 && errno == EINTR);
+    const int fd = RetryInterrupted([&] { return ::open(path.c_str(), openAccess | O_CREAT | O_CLOEXEC, 0666); });
     if (fd < 0) {
         return StatusFromErrno();
     }
@@ -522,10 +447,8 @@ StatusCode StreamOnFile::OpenPath(const char16_t* fileName, std::uint32_t mode, 
         return status;
     }
     if (replace) {
-        while (::ftruncate(fd, 0) != 0) {
-            if (errno != EINTR) {
-                return StatusFromErrno();
-            }
+        if (RetryInterrupted([&] { return ::ftruncate(fd, 0); }) != 0) {
+            return StatusFromErrno();
         }
     }
     if ((mode & STGM_DELETEONRELEASE) && ::unlink(path.c_str()) != 0) {

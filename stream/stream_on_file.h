@@ -9,6 +9,7 @@
 
 #include "platform/com.h"
 #include "platform/files.h"
+#include "platform/ref_counted.h"
 
 namespace rillex {
 
@@ -18,15 +19,13 @@ inline constexpr platform::StatusCode STG_E_MEDIUMFULL = platform::MakeStatus(0x
 // Size of the read-ahead window and of CopyTo's chunks.
 inline constexpr std::uint32_t kChunkSize = 65536;
 
-class StreamOnFile final : public platform::IStream, public platform::IPersistFile {
+class StreamOnFile final : public platform::RefCounted<platform::IStream, platform::IPersistFile> {
 public:
     // A new object with one reference and no file; nullptr when memory is exhausted.
     static StreamOnFile* Create() noexcept;
 
     // IUnknown (shared by both faces)
     platform::StatusCode QueryInterface(const platform::IID& iid, void** object) override;
-    std::uint32_t AddRef() override;
-    std::uint32_t Release() override;
 
     // IStream
     platform::StatusCode Read(void* buffer, std::uint32_t count, std::uint32_t* done) override;
@@ -56,7 +55,9 @@ public:
 
 private:
     StreamOnFile();
-    ~StreamOnFile();
+    // The last Release closes the descriptor, which drops the advisory lock; a
+    // delete-on-release file, already unlinked by Load, loses its data with it.
+    ~StreamOnFile() override;
 
     // What a successful open hands over to the object.
     struct OpenFile {
@@ -76,7 +77,6 @@ private:
     void DropReadAhead() { m_windowLength = 0; }
 
     std::recursive_mutex m_lock;
-    std::uint32_t m_references = 1;
 
     platform::UniqueFd m_file;
     bool m_canRead = false;

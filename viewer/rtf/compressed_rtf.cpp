@@ -5,6 +5,7 @@
 #include <cstring>
 #include <new>
 
+#include "format/little_endian.h"
 #include "viewer/rtf/chain_alloc.h"
 #include "viewer/rtf/compressed_rtf_p.h"
 
@@ -37,12 +38,6 @@ constexpr std::array<std::uint32_t, 256> MakeCrcTable()
 }
 
 constexpr std::array<std::uint32_t, 256> kCrcTable = MakeCrcTable();
-
-std::uint32_t LoadLe32(const std::uint8_t* bytes)
-{
-    return std::uint32_t{bytes[0]} | std::uint32_t{bytes[1]} << 8 | std::uint32_t{bytes[2]} << 16 |
-           std::uint32_t{bytes[3]} << 24;
-}
 
 // The whole object with its children: the block, the I/O buffer, the match tree and the
 // first child table of the chain (1024 pointers).
@@ -118,8 +113,8 @@ StatusCode CompressedRtfStream::ReadHeader()
     if (got < sizeof(header)) {
         return MAPI_E_CORRUPT_DATA;
     }
-    const std::uint32_t compressedSize = LoadLe32(header);
-    const std::uint32_t magic = LoadLe32(header + 8);
+    const std::uint32_t compressedSize = format::LoadLe32(header);
+    const std::uint32_t magic = format::LoadLe32(header + 8);
     if ((magic != kCompressedRtfMagic && magic != kUncompressedRtfMagic) ||
         compressedSize > 0x7FFFFFFFu) {
         return MAPI_E_CORRUPT_DATA;
@@ -128,7 +123,7 @@ StatusCode CompressedRtfStream::ReadHeader()
         m_flags |= STORE_UNCOMPRESSED_RTF;
     }
     m_dataCount = compressedSize - 12;
-    m_headerCrcOrRawCount = LoadLe32(header + 12);
+    m_headerCrcOrRawCount = format::LoadLe32(header + 12);
     return S_OK;
 }
 
@@ -137,30 +132,18 @@ StatusCode CompressedRtfStream::QueryInterface(const IID& iid, void** object)
     if (!object) {
         return E_INVALIDARG;
     }
-    if (iid == platform::IID_IUnknown || iid == platform::IID_IStream) {
-        *object = static_cast<IStream*>(this);
-        AddRef();
-        return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
+    return platform::AnswerQuery(iid, object, {platform::IID_IUnknown, platform::IID_IStream},
+                                 static_cast<IStream*>(this));
 }
 
-std::uint32_t CompressedRtfStream::AddRef()
+// The object lives in a chained buffer of its own (with its children): it is destroyed in
+// place and the buffer freed, and the source stream it holds is released.
+void CompressedRtfStream::Destroy()
 {
-    return ++m_references;
-}
-
-std::uint32_t CompressedRtfStream::Release()
-{
-    const std::uint32_t remaining = --m_references;
-    if (remaining == 0) {
-        IStream* source = m_source;
-        this->~CompressedRtfStream();
-        source->Release();
-        ChainFreeBuffer(this);
-    }
-    return remaining;
+    IStream* source = m_source;
+    this->~CompressedRtfStream();
+    source->Release();
+    ChainFreeBuffer(this);
 }
 
 StatusCode CompressedRtfStream::Read(void* buffer, std::uint32_t count, std::uint32_t* done)
@@ -366,7 +349,7 @@ StatusCode CompressedRtfStream::CopyTo(IStream* target, std::uint64_t count, std
     std::uint32_t totalWritten = 0;
     StatusCode failure = S_OK;
     StatusCode lastSuccess = S_OK;
-    while (totalWritten < limit && failure == S_OK) {
+    while (totalWritten < limit && platform::Succeeded(failure)) {
         std::uint32_t got = 0;
         status = Read(bytes, std::min(limit - totalWritten, bounceSize), &got);
         totalRead += got;
@@ -374,7 +357,7 @@ StatusCode CompressedRtfStream::CopyTo(IStream* target, std::uint64_t count, std
             failure = status;
             break;
         }
-        if (status != S_OK) {
+        if (status != S_OK) { // a success code of its own, passed on
             lastSuccess = status;
         }
         if (got == 0) {
@@ -407,7 +390,7 @@ StatusCode CompressedRtfStream::CopyTo(IStream* target, std::uint64_t count, std
         *written = totalWritten;
     }
     ChainFreeBuffer(bounce);
-    return failure != S_OK ? failure : lastSuccess;
+    return platform::Failed(failure) ? failure : lastSuccess;
 }
 
 StatusCode CompressedRtfStream::Seek(std::int64_t, std::uint32_t, std::uint64_t*)

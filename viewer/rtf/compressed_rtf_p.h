@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "platform/com.h"
+#include "platform/ref_counted.h"
 #include "viewer/rtf/compressed_rtf.h"
 
 namespace viewer::rtf {
@@ -39,7 +40,7 @@ inline constexpr std::uint32_t kMatchTreeBytes = (kRingSize + 1) * sizeof(MatchN
 // One stream object. It lives in a chained root buffer (placement-new); the I/O buffer and
 // the match tree are children of that root, so freeing the root releases everything. The
 // object owns one reference to its source stream.
-class CompressedRtfStream final : public platform::IStream {
+class CompressedRtfStream final : public platform::RefCounted<platform::IStream> {
   public:
     CompressedRtfStream(platform::IStream* source, std::uint32_t flags) noexcept;
 
@@ -47,8 +48,6 @@ class CompressedRtfStream final : public platform::IStream {
     platform::StatusCode Initialise() noexcept;
 
     platform::StatusCode QueryInterface(const platform::IID& iid, void** object) override;
-    std::uint32_t AddRef() override;
-    std::uint32_t Release() override;
     platform::StatusCode Read(void* buffer, std::uint32_t count, std::uint32_t* done) override;
     platform::StatusCode Write(const void* buffer, std::uint32_t count,
                                std::uint32_t* done) override;
@@ -67,7 +66,8 @@ class CompressedRtfStream final : public platform::IStream {
     platform::StatusCode Clone(platform::IStream** result) override;
 
   private:
-    ~CompressedRtfStream() = default;
+    ~CompressedRtfStream() override = default;
+    void Destroy() override;
 
     bool Uncompressed() const { return (m_flags & STORE_UNCOMPRESSED_RTF) != 0; }
 
@@ -90,7 +90,6 @@ class CompressedRtfStream final : public platform::IStream {
     platform::StatusCode Flush();
     platform::StatusCode RewriteHeader();
 
-    std::uint32_t m_references = 1;
     platform::IStream* m_source;
     std::uint32_t m_flags;
     bool m_writing;

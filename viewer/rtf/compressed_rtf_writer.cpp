@@ -4,6 +4,7 @@
 #include <bit>
 #include <cstring>
 
+#include "format/little_endian.h"
 #include "viewer/rtf/chain_alloc.h"
 #include "viewer/rtf/compressed_rtf_p.h"
 
@@ -25,14 +26,6 @@ std::uint64_t LoadBe64(const std::uint8_t* bytes)
         value = __builtin_bswap64(value);
     }
     return value;
-}
-
-void StoreLe32(std::uint8_t* bytes, std::uint32_t value)
-{
-    bytes[0] = static_cast<std::uint8_t>(value);
-    bytes[1] = static_cast<std::uint8_t>(value >> 8);
-    bytes[2] = static_cast<std::uint8_t>(value >> 16);
-    bytes[3] = static_cast<std::uint8_t>(value >> 24);
 }
 
 } // namespace
@@ -102,7 +95,7 @@ StatusCode CompressedRtfStream::Commit(std::uint32_t flags)
         std::uint32_t taken = 0;
         status = WriteCompressed(nullptr, 0, &taken);
     }
-    return status == S_OK ? m_source->Commit(flags) : status;
+    return platform::Succeeded(status) ? m_source->Commit(flags) : status;
 }
 
 void CompressedRtfStream::StoreLookahead(std::uint32_t position, std::uint8_t byte)
@@ -377,15 +370,15 @@ StatusCode CompressedRtfStream::RewriteHeader()
     std::uint8_t header[kCompressedRtfHeaderSize];
     const std::uint32_t rawCount = m_headerCrcOrRawCount;
     if (Uncompressed()) {
-        StoreLe32(header, rawCount + 12);
-        StoreLe32(header + 4, rawCount);
-        StoreLe32(header + 8, kUncompressedRtfMagic);
-        StoreLe32(header + 12, 0);
+        format::StoreLe32(header, rawCount + 12);
+        format::StoreLe32(header + 4, rawCount);
+        format::StoreLe32(header + 8, kUncompressedRtfMagic);
+        format::StoreLe32(header + 12, 0);
     } else {
-        StoreLe32(header, m_dataCount + 12);
-        StoreLe32(header + 4, rawCount);
-        StoreLe32(header + 8, kCompressedRtfMagic);
-        StoreLe32(header + 12, m_crc);
+        format::StoreLe32(header, m_dataCount + 12);
+        format::StoreLe32(header + 4, rawCount);
+        format::StoreLe32(header + 8, kCompressedRtfMagic);
+        format::StoreLe32(header + 12, m_crc);
     }
     std::uint64_t here = 0;
     StatusCode status = m_source->Seek(0, platform::STREAM_SEEK_CUR, &here);
