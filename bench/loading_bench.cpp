@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "bench_support.h"
-#include "viewer/doc/app_context.h"
-#include "viewer/doc/envelon_doc.h"
+#include "viewer/doc/app/app_context.h"
+#include "viewer/doc/document/envelon_doc.h"
 
 namespace {
 
@@ -49,13 +49,13 @@ const std::string& SourceFile()
 void BM_OpenDat(benchmark::State& state)
 {
     const std::string source = SourceFile();
-    viewer::doc::AppContextScope app;
-    viewer::doc::RegisterStreamServer();
+    viewer::doc::app::AppContextScope app;
+    viewer::doc::app::RegisterStreamServer();
     // Closing the document frees its private copy: the kernel drops the file's pages then,
     // which is timed apart from the opening.
     double closeSeconds = 0;
     for (auto _ : state) {
-        auto document = std::make_unique<viewer::doc::CEnvelonDoc>();
+        auto document = std::make_unique<viewer::doc::document::CEnvelonDoc>();
         if (!document->OpenFromPath(source.c_str())) {
             state.SkipWithError("open failed");
             break;

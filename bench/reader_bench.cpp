@@ -22,12 +22,13 @@
 #include "bench_support.h"
 #include "platform/com_ptr.h"
 #include "tests/support/tnef_walk.h"
-#include "viewer/doc/element.h"
-#include "viewer/doc/envelon_doc.h"
+#include "viewer/doc/model/element.h"
+#include "viewer/doc/document/envelon_doc.h"
 
 namespace {
 
-using namespace viewer::doc;
+using namespace viewer::doc::document;
+using namespace viewer::doc::model;
 using platform::StatusCode;
 
 // A read-only IStream over a file descriptor, positioned by hand and read with pread.
@@ -257,10 +258,10 @@ const Generated& Stream()
         dword(kListProperties);
         for (std::uint32_t i = 0; i < kListProperties; ++i) {
             if (i % 2) {
-                dword(PropTag(PT_LONG, 0x0E00 + (i % 256)));
+                dword(PROP_TAG(PT_LONG, 0x0E00 + (i % 256)));
                 dword(i);
             } else {
-                dword(PropTag(PT_STRING8, 0x0E00 + (i % 256)));
+                dword(PROP_TAG(PT_STRING8, 0x0E00 + (i % 256)));
                 dword(1);
                 dword(6);
                 for (char c : std::string("value\0pad", 8)) {

@@ -19,13 +19,16 @@
 #include "platform/com_ptr.h"
 #include "platform/text.h"
 #include "stream/stream_on_file.h"
-#include "viewer/doc/envelon_doc.h"
-#include "viewer/doc/tnef_constants.h"
-#include "viewer/doc/tree_builder.h"
+#include "viewer/doc/document/envelon_doc.h"
+#include "format/mapi.h"
+#include "format/tnef.h"
+#include "viewer/doc/tree/tree_builder.h"
 
 namespace {
 
-using namespace viewer::doc;
+using namespace format;
+using namespace viewer::doc::document;
+using namespace viewer::doc::tree;
 using Bytes = std::vector<std::uint8_t>;
 
 void Put16(Bytes& out, std::uint16_t value)
@@ -106,7 +109,7 @@ void WriteManyProperties(const std::string& path, std::uint32_t properties)
     Put32(list, properties);
     for (std::uint32_t i = 0; i < properties; ++i) {
         // Mostly tags the dictionary knows, so the captions cost a lookup each.
-        Put32(list, PropTag(PT_LONG, 0x0E00 + (i % 0x1000)));
+        Put32(list, PROP_TAG(PT_LONG, 0x0E00 + (i % 0x1000)));
         Put32(list, i);
     }
     writer.Record(LVL_MESSAGE, attMAPIProps, list);

@@ -8,12 +8,13 @@
 
 #include "platform/memory_stream.h"
 #include "tests/support/tnef_walk.h"
-#include "viewer/doc/element.h"
-#include "viewer/doc/envelon_doc.h"
+#include "viewer/doc/model/element.h"
+#include "viewer/doc/document/envelon_doc.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    using namespace viewer::doc;
+    using namespace viewer::doc::document;
+    using namespace viewer::doc::model;
     CEnvelonDoc doc;
     doc.AttachStream(platform::CreateMemoryStream(std::vector<std::uint8_t>(data, data + size)),
                      "fuzz.dat");

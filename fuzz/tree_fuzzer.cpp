@@ -8,15 +8,20 @@
 #include <vector>
 
 #include "platform/memory_stream.h"
-#include "viewer/doc/details_rows.h"
-#include "viewer/doc/envelon_doc.h"
-#include "viewer/doc/frame_logic.h"
-#include "viewer/doc/hex_text_rows.h"
-#include "viewer/doc/tree_builder.h"
+#include "platform/text_safety.h"
+#include "viewer/doc/panes/details_rows.h"
+#include "viewer/doc/document/envelon_doc.h"
+#include "viewer/doc/frame/tool_commands.h"
+#include "viewer/doc/panes/hex_text_rows.h"
+#include "viewer/doc/tree/tree_builder.h"
 
 namespace {
 
-using namespace viewer::doc;
+using namespace viewer::doc::document;
+using namespace viewer::doc::frame;
+using namespace viewer::doc::model;
+using namespace viewer::doc::panes;
+using namespace viewer::doc::tree;
 
 // Valid UTF-8 with no C0 control and no DEL: what a caption may hold.
 void CheckShown(const std::string& text)
@@ -51,7 +56,7 @@ void Visit(const MemoryTree& tree, NodeId node, std::uint32_t codePage)
             }
         }
         if (element && !element->m_name.empty()) {
-            const std::string name = SafeFileName(element->m_name);
+            const std::string name = platform::SafeFileName(element->m_name);
             if (name.find('/') != std::string::npos || name.size() > 255) {
                 __builtin_trap();
             }
@@ -83,10 +88,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (bool raw : {false, true}) {
         CEnvelonDoc doc;
         doc.AttachStream(platform::CreateMemoryStream(bytes), "fuzz.dat");
-        doc.m_rawView = raw;
+        doc.SetRawView(raw);
         DocumentTree tree;
         tree.Build(doc, raw ? nullptr : Dictionary(), limits);
-        Visit(tree.GetTree(), tree.GetTree().Root(), doc.m_codePage);
+        Visit(tree.GetTree(), tree.GetTree().Root(), doc.CodePage());
         static_cast<void>(tree.Index().FindMailBody());
     }
 

@@ -12,7 +12,7 @@
 #include "viewer/rtf/compressed_rtf.h"
 
 using namespace testing_support;
-using namespace viewer::doc;
+using namespace format;
 
 namespace {
 

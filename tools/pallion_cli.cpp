@@ -3,13 +3,13 @@
 #include <iostream>
 
 #include "tools/cli.h"
-#include "viewer/doc/app_context.h"
+#include "viewer/doc/app/app_context.h"
 
 int main(int argc, char** argv)
 {
     std::ios::sync_with_stdio(false);
-    viewer::doc::AppContextScope scope;
-    viewer::doc::StartUp(&scope.Context());
+    viewer::doc::app::AppContextScope scope;
+    viewer::doc::app::StartUp(&scope.Context());
     int status = tools::kExitFailure;
     try {
         status = tools::RunCli(argc, argv, std::cout, std::cerr);
@@ -17,6 +17,6 @@ int main(int argc, char** argv)
         std::cerr << "pallion-cli: out of memory\n";
     }
     std::cout.flush();
-    viewer::doc::ShutDown(&scope.Context());
+    viewer::doc::app::ShutDown(&scope.Context());
     return status;
 }

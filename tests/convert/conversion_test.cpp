@@ -5,58 +5,18 @@
 #include <gtest/gtest.h>
 
 #include "convert/include/ferrule.h"
+#include "convert/mapi_defs.h"
+#include "format/mapi.h"
+#include "format/tnef.h"
 #include "tests/convert/conversion_helpers.h"
 #include "tests/support/test_files.h"
 
 namespace testing_support {
 namespace {
 
-constexpr std::uint32_t PR_MESSAGE_CLASS = 0x001A001E;
-constexpr std::uint32_t PR_SUBJECT = 0x0037001E;
-constexpr std::uint32_t PR_SUBJECT_W = 0x0037001F;
-constexpr std::uint32_t PR_IMPORTANCE = 0x00170003;
-constexpr std::uint32_t PR_CLIENT_SUBMIT_TIME = 0x00390040;
-constexpr std::uint32_t PR_MESSAGE_DELIVERY_TIME = 0x0E060040;
-constexpr std::uint32_t PR_MESSAGE_FLAGS = 0x0E070003;
-constexpr std::uint32_t PR_BODY = 0x1000001E;
-constexpr std::uint32_t PR_BODY_W = 0x1000001F;
-constexpr std::uint32_t PR_RTF_COMPRESSED = 0x10090102;
-constexpr std::uint32_t PR_SEARCH_KEY = 0x300B0102;
-constexpr std::uint32_t PR_MESSAGE_CODEPAGE = 0x3FFD0003;
-constexpr std::uint32_t PR_DISPLAY_NAME = 0x3001001E;
-constexpr std::uint32_t PR_DISPLAY_NAME_W = 0x3001001F;
-constexpr std::uint32_t PR_EMAIL_ADDRESS = 0x3003001E;
-constexpr std::uint32_t PR_RECIPIENT_TYPE = 0x0C150003;
-constexpr std::uint32_t PR_ATTACH_DATA_BIN = 0x37010102;
-constexpr std::uint32_t PR_ATTACH_FILENAME = 0x3704001E;
-constexpr std::uint32_t PR_ATTACH_LONG_FILENAME_W = 0x3707001F;
-constexpr std::uint32_t PR_ATTACH_METHOD = 0x37050003;
-constexpr std::uint32_t PR_ATTACH_RENDERING = 0x37090102;
-constexpr std::uint32_t PR_ATTACH_MIME_TAG = 0x370E001E;
-constexpr std::uint32_t PR_CREATION_TIME = 0x30070040;
-constexpr std::uint32_t PR_LAST_MODIFICATION_TIME = 0x30080040;
+using namespace format;
+using ferrule::PS_PUBLIC_STRINGS;
 
-constexpr std::uint32_t attSubject = 0x00018004;
-constexpr std::uint32_t attDateSent = 0x00038005;
-constexpr std::uint32_t attDateRecd = 0x00038006;
-constexpr std::uint32_t attMessageStatus = 0x00068007;
-constexpr std::uint32_t attMessageClass = 0x00078008;
-constexpr std::uint32_t attMessageID = 0x00018009;
-constexpr std::uint32_t attBody = 0x0002800C;
-constexpr std::uint32_t attPriority = 0x0004800D;
-constexpr std::uint32_t attAttachData = 0x0006800F;
-constexpr std::uint32_t attAttachTitle = 0x00018010;
-constexpr std::uint32_t attAttachMetaFile = 0x00068011;
-constexpr std::uint32_t attAttachCreateDate = 0x00038012;
-constexpr std::uint32_t attAttachModifyDate = 0x00038013;
-constexpr std::uint32_t attAttachRenddata = 0x00069002;
-constexpr std::uint32_t attMAPIProps = 0x00069003;
-constexpr std::uint32_t attRecipTable = 0x00069004;
-constexpr std::uint32_t attAttachment = 0x00069005;
-constexpr std::uint32_t attTnefVersion = 0x00089006;
-constexpr std::uint32_t attOemCodepage = 0x00069007;
-
-constexpr platform::GUID PS_PUBLIC_STRINGS{0x00020329, 0, 0, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
 constexpr platform::GUID kCustomSet{0x11223344, 0x5566, 0x7788, {1, 2, 3, 4, 5, 6, 7, 8}};
 
 // 2024-02-29 13:45:30 UTC, a Thursday.

@@ -10,22 +10,23 @@
 #include <gsf/gsf.h>
 #include <gtest/gtest.h>
 
+#include "format/mapi.h"
+#include "format/tnef.h"
+#include "platform/com.h"
 #include "platform/memory_stream.h"
 #include "platform/text.h"
 #include "tests/convert/conversion_helpers.h"
 #include "tests/support/test_files.h"
 #include "tests/support/tnef_walk.h"
-#include "viewer/doc/envelon_doc.h"
+#include "viewer/doc/document/envelon_doc.h"
 
 namespace testing_support {
 namespace {
 
-constexpr std::uint32_t PR_SUBJECT = 0x0037001E;
-constexpr std::uint32_t PR_SUBJECT_W = 0x0037001F;
-constexpr std::uint32_t PR_ATTACH_DATA_OBJ = 0x3701000D;
-constexpr std::uint32_t attAttachData = 0x0006800F;
-constexpr std::uint8_t kIidMessage[16] = {0x07, 0x03, 0x02, 0, 0, 0, 0, 0, 0xC0, 0, 0, 0, 0, 0, 0, 0x46};
-constexpr std::uint8_t kIidStorage[16] = {0x0B, 0, 0, 0, 0, 0, 0, 0, 0xC0, 0, 0, 0, 0, 0, 0, 0x46};
+using namespace format;
+
+const std::array<std::uint8_t, 16> kIidMessage = platform::GuidToBytes(platform::IID_IMessage);
+const std::array<std::uint8_t, 16> kIidStorage = platform::GuidToBytes(platform::IID_IStorage);
 
 struct AttachedFile {
     std::size_t size;
@@ -164,7 +165,7 @@ void ExpectStrictlyReadable(const TnefFile& tnef)
 
 void ExpectViewerReadsAll(const std::vector<std::uint8_t>& bytes, const TnefFile& tnef)
 {
-    viewer::doc::CEnvelonDoc doc;
+    viewer::doc::document::CEnvelonDoc doc;
     doc.AttachStream(platform::CreateMemoryStream(bytes), "corpus.dat");
     const WalkSummary summary = WalkStream(doc);
     EXPECT_TRUE(summary.validHeader);
@@ -194,7 +195,7 @@ Objects CheckObjects(const TnefFile& tnef, int depth)
         }
         const std::vector<std::uint8_t>& value = object->values.at(0);
         const std::vector<std::uint8_t> data(value.begin() + 16, value.end());
-        if (std::equal(kIidMessage, kIidMessage + 16, value.begin())) {
+        if (std::equal(kIidMessage.begin(), kIidMessage.end(), value.begin())) {
             ++found.messages;
             SCOPED_TRACE("embedded message at depth " + std::to_string(depth + 1));
             auto nested = ParseTnef(data, &error);
@@ -205,7 +206,7 @@ Objects CheckObjects(const TnefFile& tnef, int depth)
             ExpectStrictlyReadable(*nested);
             ExpectViewerReadsAll(data, *nested);
             CheckObjects(*nested, depth + 1);
-        } else if (std::equal(kIidStorage, kIidStorage + 16, value.begin())) {
+        } else if (std::equal(kIidStorage.begin(), kIidStorage.end(), value.begin())) {
             ++found.storages;
             const std::string path = Scratch() + "object.cfb";
             WriteFile(path, data);

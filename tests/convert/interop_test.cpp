@@ -4,17 +4,21 @@
 
 #include <gtest/gtest.h>
 
+#include "convert/mapi_defs.h"
+#include "format/mapi.h"
+#include "format/tnef.h"
 #include "platform/memory_stream.h"
 #include "tests/convert/conversion_helpers.h"
 #include "tests/support/test_files.h"
 #include "tests/support/tnef_walk.h"
-#include "viewer/doc/envelon_doc.h"
+#include "viewer/doc/document/envelon_doc.h"
 
 namespace testing_support {
 namespace {
 
+using namespace format;
+using ferrule::PS_PUBLIC_STRINGS;
 constexpr platform::GUID kCustomSet{0x0A0B0C0D, 0x1111, 0x2222, {9, 8, 7, 6, 5, 4, 3, 2}};
-constexpr platform::GUID PS_PUBLIC_STRINGS{0x00020329, 0, 0, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
 
 struct Attachment {
     std::string name;
@@ -139,7 +143,7 @@ TEST(ViewerReaderOnOutput, WalksEveryRecordListAndValue)
         }
     }
 
-    viewer::doc::CEnvelonDoc doc;
+    viewer::doc::document::CEnvelonDoc doc;
     doc.AttachStream(platform::CreateMemoryStream(result.bytes), "viewer-walk.dat");
     WalkOptions options;
     options.computeChecksums = true;

@@ -9,33 +9,26 @@
 #include <gtest/gtest.h>
 
 #include "convert/tnef_encoder.h"
+#include "format/mapi.h"
+#include "format/tnef.h"
+#include "platform/com.h"
 #include "platform/memory_stream.h"
 #include "tests/convert/conversion_helpers.h"
 #include "tests/support/test_files.h"
 #include "tests/support/tnef_walk.h"
-#include "viewer/doc/envelon_doc.h"
+#include "viewer/doc/document/envelon_doc.h"
 
 namespace testing_support {
 namespace {
 
-constexpr std::uint32_t PR_SUBJECT = 0x0037001E;
-constexpr std::uint32_t PR_BODY = 0x1000001E;
-constexpr std::uint32_t PR_DISPLAY_NAME = 0x3001001E;
-constexpr std::uint32_t PR_EMAIL_ADDRESS = 0x3003001E;
-constexpr std::uint32_t PR_RECIPIENT_TYPE = 0x0C150003;
-constexpr std::uint32_t PR_ATTACH_METHOD = 0x37050003;
-constexpr std::uint32_t PR_ATTACH_DATA_BIN = 0x37010102;
-constexpr std::uint32_t PR_ATTACH_DATA_OBJ = 0x3701000D;
-constexpr std::uint32_t PR_ATTACH_FILENAME = 0x3704001E;
-constexpr std::uint32_t attSubject = 0x00018004;
-constexpr std::uint32_t attAttachData = 0x0006800F;
-constexpr std::uint32_t attAttachRenddata = 0x00069002;
+using namespace format;
+
+const std::array<std::uint8_t, 16> kIidMessage = platform::GuidToBytes(platform::IID_IMessage);
+const std::array<std::uint8_t, 16> kIidStorage = platform::GuidToBytes(platform::IID_IStorage);
 
 constexpr platform::GUID kCustomSet{0x5E7A11D0, 0x0102, 0x0304, {1, 1, 2, 3, 5, 8, 13, 21}};
 constexpr platform::GUID kObjectClass{0x00020906, 0, 0, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
 constexpr platform::GUID kInnerClass{0x12345678, 0x9ABC, 0xDEF0, {1, 2, 3, 4, 5, 6, 7, 8}};
-constexpr std::uint8_t kIidMessage[16] = {0x07, 0x03, 0x02, 0, 0, 0, 0, 0, 0xC0, 0, 0, 0, 0, 0, 0, 0x46};
-constexpr std::uint8_t kIidStorage[16] = {0x0B, 0, 0, 0, 0, 0, 0, 0, 0xC0, 0, 0, 0, 0, 0, 0, 0x46};
 
 struct Unref {
     void operator()(void* object) const
@@ -77,7 +70,7 @@ void AttachMessage(MsgBuilder& outer, std::shared_ptr<const MsgBuilder> inner, c
 // The data of the attachment's PR_ATTACH_DATA_OBJ after its interface identifier, when it
 // has one with `iid`.
 std::optional<std::vector<std::uint8_t>> ObjectData(const std::vector<const TnefRecord*>& group,
-                                                    const std::uint8_t (&iid)[16])
+                                                    const std::array<std::uint8_t, 16>& iid)
 {
     const TnefPropertyList list = AttachmentProperties(group);
     const TnefProperty* object = FindProperty(list, PR_ATTACH_DATA_OBJ);
@@ -86,7 +79,7 @@ std::optional<std::vector<std::uint8_t>> ObjectData(const std::vector<const Tnef
     }
     EXPECT_EQ(object->values.size(), 1u);
     const std::vector<std::uint8_t>& value = object->values.at(0);
-    EXPECT_TRUE(std::equal(iid, iid + 16, value.begin()));
+    EXPECT_TRUE(std::equal(iid.begin(), iid.end(), value.begin()));
     return std::vector<std::uint8_t>(value.begin() + 16, value.end());
 }
 
@@ -116,7 +109,7 @@ std::string SubjectOf(const TnefFile& tnef)
 std::vector<std::uint32_t> ViewerValueKinds(const std::vector<std::uint8_t>& bytes,
                                             std::size_t records, std::uint32_t attachments)
 {
-    viewer::doc::CEnvelonDoc doc;
+    viewer::doc::document::CEnvelonDoc doc;
     doc.AttachStream(platform::CreateMemoryStream(bytes), "nested.dat");
     const WalkSummary summary = WalkStream(doc);
     EXPECT_TRUE(summary.validHeader);
@@ -195,7 +188,7 @@ TEST(EmbeddedMessages, NestedStreamCarriesRecipientsAttachmentsAndNames)
 
     // The viewer sees an embedded message in the outer stream, a document in the inner.
     const auto outerKinds = ViewerValueKinds(result.bytes, result.tnef.records.size(), 2);
-    EXPECT_EQ(std::count(outerKinds.begin(), outerKinds.end(), viewer::doc::ELEM_EMBEDDED_MESSAGE), 1);
+    EXPECT_EQ(std::count(outerKinds.begin(), outerKinds.end(), viewer::doc::model::ELEM_EMBEDDED_MESSAGE), 1);
     const auto innerKinds = ViewerValueKinds(*nestedBytes, nested.records.size(), 1);
     EXPECT_FALSE(innerKinds.empty());
 
@@ -371,7 +364,7 @@ TEST(OleAttachments, StorageBecomesACompoundFileWithTheSameStreams)
     ExpectSameTree(ReadTree(root.get()), object, "");
 
     const auto kinds = ViewerValueKinds(result.bytes, result.tnef.records.size(), 1);
-    EXPECT_EQ(std::count(kinds.begin(), kinds.end(), viewer::doc::ELEM_OLE_OBJECT), 1);
+    EXPECT_EQ(std::count(kinds.begin(), kinds.end(), viewer::doc::model::ELEM_OLE_OBJECT), 1);
     const std::string folder = Scratch() + "ole-out";
     std::filesystem::create_directories(folder);
     EXPECT_EQ(RunCommand("tnef -C '" + folder + "' '" + result.tnefPath + "' 2>&1"), 0);

@@ -2,7 +2,7 @@
 
 namespace testing_support {
 
-using namespace viewer::doc;
+using namespace format;
 
 void PutWord(ByteVector& out, std::uint16_t value)
 {
@@ -33,7 +33,7 @@ void PutPadding(ByteVector& out, std::size_t size)
 
 std::uint32_t LayoutOfTag(std::uint32_t tag)
 {
-    switch (PropType(tag) & ~MV_FLAG) {
+    switch (PROP_TYPE(tag) & ~MV_FLAG) {
     case PT_STRING8:
     case PT_UNICODE:
     case PT_BINARY:
@@ -47,7 +47,7 @@ std::uint32_t LayoutOfTag(std::uint32_t tag)
 
 bool HasCount(std::uint32_t tag)
 {
-    const std::uint32_t type = PropType(tag);
+    const std::uint32_t type = PROP_TYPE(tag);
     return (type & MV_FLAG) != 0 || type == PT_OBJECT || type == PT_STRING8 ||
            type == PT_UNICODE || type == PT_BINARY;
 }

@@ -19,7 +19,8 @@
 #include <string>
 #include <vector>
 
-#include "viewer/doc/tnef_constants.h"
+#include "format/mapi.h"
+#include "format/tnef.h"
 
 namespace testing_support {
 
@@ -105,7 +106,7 @@ private:
 class TnefBuilder {
 public:
     // Signature and legacy key.
-    TnefBuilder& Header(std::uint32_t signature = viewer::doc::TNEF_SIGNATURE,
+    TnefBuilder& Header(std::uint32_t signature = format::TNEF_SIGNATURE,
                         std::uint16_t key = 0x0001);
 
     // A record with the correct checksum, or the one given.
@@ -119,7 +120,7 @@ public:
     TnefBuilder& AttachmentAttribute(std::uint32_t identifier, const std::string& text);
     TnefBuilder& AttachmentAttribute(std::uint32_t identifier, const char* text);
     // attAttachRenddata at the attachment level: the start of an attachment group.
-    TnefBuilder& StartAttachment(std::uint16_t type = viewer::doc::atypFile);
+    TnefBuilder& StartAttachment(std::uint16_t type = format::atypFile);
 
     // attMAPIProps, attAttachment (level 2) and attRecipTable.
     TnefBuilder& MessageProperties(const PropertyList& list);

@@ -10,8 +10,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "viewer/doc/element.h"
-#include "viewer/doc/envelon_doc.h"
+#include "viewer/doc/model/element.h"
+#include "viewer/doc/document/envelon_doc.h"
 
 namespace testing_support {
 
@@ -58,9 +58,10 @@ struct WalkSummary {
 };
 
 // The element kind the tree makes for an attribute, or 0 when it makes no node.
-inline std::uint32_t DecodedKindOf(const viewer::doc::AttributeElement& attribute)
+inline std::uint32_t DecodedKindOf(const viewer::doc::model::AttributeElement& attribute)
 {
-    using namespace viewer::doc;
+    using namespace viewer::doc::document;
+    using namespace viewer::doc::model;
     switch (attribute.m_identifier) {
     case attSubject: case attMessageID: case attParentID: case attConversationID: case attBody:
     case attAttachTitle: case attAttachTransportFilename: case attMessageClass:
@@ -87,9 +88,10 @@ inline std::uint32_t DecodedKindOf(const viewer::doc::AttributeElement& attribut
 }
 
 // The value kind the tree turns a plain value into.
-inline std::uint32_t ValueKindOf(const viewer::doc::ValueElement& value)
+inline std::uint32_t ValueKindOf(const viewer::doc::model::ValueElement& value)
 {
-    using namespace viewer::doc;
+    using namespace viewer::doc::document;
+    using namespace viewer::doc::model;
     static constexpr std::uint8_t kStorage[16] = {0x0B, 0, 0, 0, 0, 0, 0, 0, 0xC0, 0, 0, 0, 0, 0, 0, 0x46};
     static constexpr std::uint8_t kMessage[16] = {0x07, 0x03, 0x02, 0, 0, 0, 0, 0, 0xC0, 0, 0, 0, 0, 0, 0, 0x46};
     switch (value.m_tag) {
@@ -139,9 +141,10 @@ inline bool SameName(const char16_t* a, const char16_t* b)
     return *a == *b;
 }
 
-inline bool CopiesFaithfully(const viewer::doc::PropertyElement& property)
+inline bool CopiesFaithfully(const viewer::doc::model::PropertyElement& property)
 {
-    using namespace viewer::doc;
+    using namespace viewer::doc::document;
+    using namespace viewer::doc::model;
     PropertyElement copy;
     if (!property.CopyTo(&copy)) {
         return false;
@@ -157,9 +160,10 @@ inline bool CopiesFaithfully(const viewer::doc::PropertyElement& property)
                   SameName(a->name, b->name));
 }
 
-inline bool CopiesFaithfully(const viewer::doc::ValueElement& value)
+inline bool CopiesFaithfully(const viewer::doc::model::ValueElement& value)
 {
-    using namespace viewer::doc;
+    using namespace viewer::doc::document;
+    using namespace viewer::doc::model;
     ValueElement copy(value.Kind());
     if (!value.CopyTo(&copy)) {
         return false;
@@ -171,9 +175,10 @@ inline bool CopiesFaithfully(const viewer::doc::ValueElement& value)
            copy.CurrentView() == value.CurrentView();
 }
 
-inline bool CopiesFaithfully(const viewer::doc::AttributeElement& attribute)
+inline bool CopiesFaithfully(const viewer::doc::model::AttributeElement& attribute)
 {
-    using namespace viewer::doc;
+    using namespace viewer::doc::document;
+    using namespace viewer::doc::model;
     AttributeElement copy(attribute.Kind());
     if (!attribute.CopyTo(&copy)) {
         return false;
@@ -188,10 +193,11 @@ inline bool CopiesFaithfully(const viewer::doc::AttributeElement& attribute)
            SameBytes(copy.Buffer(), attribute.Buffer(), attribute.Capacity());
 }
 
-inline platform::StatusCode Properties(viewer::doc::CEnvelonDoc& doc, std::uint32_t count,
+inline platform::StatusCode Properties(viewer::doc::document::CEnvelonDoc& doc, std::uint32_t count,
                                        const WalkOptions& options, WalkSummary& summary)
 {
-    using namespace viewer::doc;
+    using namespace viewer::doc::document;
+    using namespace viewer::doc::model;
     for (std::uint32_t i = 0; i < count; ++i) {
         PropertyElement property;
         platform::StatusCode status = doc.ReadProperty(&property);
@@ -241,9 +247,10 @@ inline platform::StatusCode Properties(viewer::doc::CEnvelonDoc& doc, std::uint3
 
 } // namespace walk_detail
 
-inline WalkSummary WalkStream(viewer::doc::CEnvelonDoc& doc, const WalkOptions& options = {})
+inline WalkSummary WalkStream(viewer::doc::document::CEnvelonDoc& doc, const WalkOptions& options = {})
 {
-    using namespace viewer::doc;
+    using namespace viewer::doc::document;
+    using namespace viewer::doc::model;
     WalkSummary summary;
     HeaderElement header;
     summary.end = doc.ReadHeader(&header);

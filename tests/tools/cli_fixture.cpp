@@ -12,10 +12,10 @@ namespace testing_support {
 void CliTest::SetUp()
 {
     ::setenv("PALLION_LIBDIR", PALLION_BIN_DIR, 1);
-    viewer::doc::StartUp(&m_app.Context());
+    viewer::doc::app::StartUp(&m_app.Context());
 }
 
-void CliTest::TearDown() { viewer::doc::ShutDown(&m_app.Context()); }
+void CliTest::TearDown() { viewer::doc::app::ShutDown(&m_app.Context()); }
 
 CliResult CliTest::Run(const std::vector<std::string>& arguments)
 {

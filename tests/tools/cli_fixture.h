@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "viewer/doc/app_context.h"
+#include "viewer/doc/app/app_context.h"
 
 namespace testing_support {
 
@@ -22,7 +22,7 @@ protected:
     void TearDown() override;
     CliResult Run(const std::vector<std::string>& arguments);
 
-    viewer::doc::AppContextScope m_app;
+    viewer::doc::app::AppContextScope m_app;
 };
 
 // The SHA-256 of a file's bytes (through sha256sum), optionally after a prefix.

@@ -10,10 +10,10 @@
 #include "tests/support/tnef_builder.h"
 #include "tests/tools/cli_fixture.h"
 #include "tools/cli.h"
-#include "tools/extract_names.h"
+#include "platform/text_safety.h"
 
 using namespace testing_support;
-using namespace viewer::doc;
+using namespace format;
 
 namespace {
 
@@ -164,13 +164,13 @@ TEST_F(Cli, ExtractNumbersDuplicatesAndNeverFollowsPlantedLinks)
 
 TEST(ExtractNames, NumberedNamesKeepTheExtensionWithinTheLimit)
 {
-    EXPECT_EQ(tools::NumberedName("report.pdf", 1), "report.pdf");
-    EXPECT_EQ(tools::NumberedName("report.pdf", 2), "report (2).pdf");
-    EXPECT_EQ(tools::NumberedName("README", 3), "README (3)");
+    EXPECT_EQ(platform::NumberedName("report.pdf", 1), "report.pdf");
+    EXPECT_EQ(platform::NumberedName("report.pdf", 2), "report (2).pdf");
+    EXPECT_EQ(platform::NumberedName("README", 3), "README (3)");
     const std::string longName = std::string(251, 'n') + ".pdf";
-    EXPECT_EQ(tools::NumberedName(longName, 12).size(), tools::kMaxNameBytes);
-    EXPECT_EQ(tools::SafeAttachmentName("..\\..\\boot.ini"), "boot.ini");
-    EXPECT_EQ(tools::SafeAttachmentName("..."), "");
+    EXPECT_EQ(platform::NumberedName(longName, 12).size(), platform::kMaxFileNameBytes);
+    EXPECT_EQ(platform::SafeFileName("..\\..\\boot.ini"), "boot.ini");
+    EXPECT_EQ(platform::SafeFileName("..."), "");
 }
 
 TEST(CliProgram, RunsWithoutAWritableConfigurationFolder)

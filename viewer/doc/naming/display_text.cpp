@@ -1,0 +1,22 @@
+#include "viewer/doc/naming/display_text.h"
+
+#include "platform/text_safety.h"
+
+namespace viewer::doc::naming {
+
+namespace {
+
+constexpr std::size_t kMaxCaptionChars = 255;
+
+} // namespace
+
+std::string CaptionText(std::string_view text)
+{
+    std::size_t end = 0;
+    for (std::size_t count = 0; count < kMaxCaptionChars && end < text.size(); ++count) {
+        static_cast<void>(platform::NextUtf8Char(text, end));
+    }
+    return platform::EscapeForDisplay(text.substr(0, end));
+}
+
+} // namespace viewer::doc::naming

@@ -1,0 +1,471 @@
+#include "viewer/doc/tree/tree_builder.h"
+
+#include <algorithm>
+#include <cstring>
+#include <initializer_list>
+
+#include "format/little_endian.h"
+#include "platform/format.h"
+#include "platform/guid.h"
+#include "platform/com.h"
+#include "platform/text.h"
+#include "viewer/doc/naming/display_text.h"
+#include "viewer/doc/document/envelon_doc.h"
+#include "viewer/doc/model/element_kinds.h"
+#include "viewer/doc/naming/naming.h"
+
+namespace viewer::doc::tree {
+
+using namespace viewer::doc::document;
+using namespace viewer::doc::model;
+using namespace viewer::doc::naming;
+
+using platform::StatusCode;
+
+namespace {
+
+constexpr const char* kMessageGroupCaption = "Message Attributes";
+constexpr const char* kAttachmentGroupCaption = "Attachment Attributes";
+constexpr const char* kRecipientRowCaption = "Recipient Properties";
+constexpr const char* kEmptySubject = "<empty subject>";
+
+// What a node costs beyond its element, for the byte budget: the node record and the
+// bookkeeping of its caption and element.
+constexpr std::uint64_t kNodeOverhead = 128;
+
+// The walk stopped at a limit.
+constexpr StatusCode kStopped = platform::E_ABORT;
+// A list item reaches past the end of its attribute: damage, like a failed read.
+constexpr StatusCode kBeyondAttribute = platform::E_FAIL;
+
+// Bytes an element holds, for the budget: the object, its name and its buffers.
+std::uint64_t HeldBytes(const ElementRef& element)
+{
+    std::uint64_t bytes = 96 + element.m_name.size();
+    const std::uint32_t kind = element.Kind();
+    if (IsAttributeKind(kind)) {
+        bytes += static_cast<const AttributeElement&>(element).Capacity();
+    } else if (IsValueKind(kind)) {
+        const auto& value = static_cast<const ValueElement&>(element);
+        bytes += (value.Data() ? value.DataLength() : 0) + (value.Iid() ? 16 : 0);
+    } else if (kind == ELEM_PROPERTY && static_cast<const PropertyElement&>(element).Identity()) {
+        bytes += 64 + 16 + kMaxNamedPropertyNameBytes + 2;
+    }
+    return bytes;
+}
+
+// Where a value's bytes end in the stream (padding not included).
+std::uint64_t ValueEnd(const ValueElement& value)
+{
+    return value.m_position + (value.m_layout == kLayoutFixed ? 0 : 4) + value.m_size;
+}
+
+// The image of a value's node by the kind it became.
+int ValueImage(std::uint32_t kind)
+{
+    switch (kind) {
+    case ELEM_COMPRESSED_RTF:
+        return kImageRtf;
+    case ELEM_OLE_OBJECT:
+        return kImageOleObject;
+    case ELEM_EMBEDDED_MESSAGE:
+        return kImageEnvelope;
+    default:
+        return kImageBinary;
+    }
+}
+
+class Builder {
+public:
+    Builder(CEnvelonDoc& document, Tree& tree, TreeIndex& index, TagoraHandle dictionary,
+            const TreeLimits& limits, BuildResult& result)
+        : m_doc(document), m_tree(tree), m_index(index), m_dictionary(dictionary),
+          m_limits(limits), m_result(result), m_raw(document.RawView())
+    {
+    }
+
+    void Run();
+
+private:
+    NodeId Add(NodeId parent, std::string caption, int image, std::unique_ptr<ElementRef> element);
+    void AddDecodedNode(NodeId parent, const AttributeElement& record);
+    StatusCode AddPropertyNodes(NodeId parent, std::uint32_t count, std::uint64_t end);
+    StatusCode AddRecipientRows(NodeId parent, std::uint32_t count, std::uint64_t end);
+    void Decorate(NodeId root);
+    std::uint32_t MessageCodePage() const;
+    void DecorateAttachment(NodeId group);
+
+    CEnvelonDoc& m_doc;
+    Tree& m_tree;
+    TreeIndex& m_index;
+    TagoraHandle m_dictionary;
+    const TreeLimits& m_limits;
+    BuildResult& m_result;
+    const bool m_raw;
+};
+
+NodeId Builder::Add(NodeId parent, std::string caption, int image,
+                    std::unique_ptr<ElementRef> element)
+{
+    if (m_result.cut) {
+        return kNoNode;
+    }
+    const std::uint64_t cost =
+        kNodeOverhead + caption.size() + (element ? HeldBytes(*element) : 0);
+    const std::uint64_t left = m_limits.maxBytes - std::min(m_limits.maxBytes, m_result.bytes);
+    if (m_result.nodes >= m_limits.maxNodes || cost > left) {
+        m_result.cut = true;
+        return kNoNode;
+    }
+    const NodeId node =
+        m_tree.Insert(parent, kInsertLast, std::move(caption), image, std::move(element));
+    if (node != kNoNode) {
+        ++m_result.nodes;
+        m_result.bytes += cost;
+    }
+    return node;
+}
+
+void Builder::Run()
+{
+    const NodeId root =
+        Add(kNoNode, CaptionText(m_doc.Title()), kImageEnvelope, CreateElement(ELEM_FOLDER));
+    m_result.root = root;
+    if (root == kNoNode) {
+        return;
+    }
+    m_tree.Expand(root);
+    if (m_doc.PathName().empty()) {
+        return;
+    }
+    auto header = std::make_unique<HeaderElement>();
+    if (platform::Failed(m_doc.ReadHeader(header.get()))) {
+        return;
+    }
+    const int headerImage = header->IsValid() ? kImageBinary : kImageCross;
+    Add(root, "Header", headerImage, std::move(header));
+
+    auto record = std::make_unique<AttributeElement>(ELEM_ATTRIBUTE);
+    if (!m_result.cut && platform::Succeeded(m_doc.ReadFirstAttribute(record.get()))) {
+        NodeId group = Add(root,
+                           CEnvelonDoc::StartsAttachment(*record) ? kAttachmentGroupCaption
+                                                                  : kMessageGroupCaption,
+                           kImageOpenEnvelope, CreateElement(ELEM_FOLDER));
+        while (group != kNoNode) {
+            if (m_raw) {
+                // The record node takes the walked record; a fresh one reads the next.
+                const AttributeElement* walked = record.get();
+                const NodeId recordNode = Add(group, AttributeIdentifierName(walked->m_identifier),
+                                              kImageRecord, std::move(record));
+                record = std::make_unique<AttributeElement>(ELEM_ATTRIBUTE);
+                if (recordNode == kNoNode) {
+                    break;
+                }
+                AddDecodedNode(recordNode, *walked);
+            } else {
+                AddDecodedNode(group, *record);
+                record->Reset();
+            }
+            if (m_result.cut || platform::Failed(m_doc.ReadNextAttribute(record.get()))) {
+                break;
+            }
+            if (CEnvelonDoc::StartsAttachment(*record)) {
+                group = Add(root, kAttachmentGroupCaption, kImagePaperClip,
+                            CreateElement(ELEM_FOLDER));
+            }
+        }
+    }
+    Decorate(root);
+    m_result.decorated = true;
+    if (m_result.cut) {
+        m_tree.Insert(root, kInsertLast, kTreeCutCaption, kImageCross, CreateElement(ELEM_FOLDER));
+    }
+}
+
+void Builder::AddDecodedNode(NodeId parent, const AttributeElement& record)
+{
+    const std::uint32_t identifier = record.m_identifier;
+    const std::uint32_t kind = DecodedKind(record);
+    if (kind == 0) {
+        return;
+    }
+    const std::string caption = AttributeDisplayCaption(identifier);
+    if (kind == ELEM_PROPERTY_LIST || kind == ELEM_RECIPIENT_TABLE) {
+        auto list = std::make_unique<ListElement>(kind);
+        if (platform::Failed(m_doc.ReadPropertyListHeader(&record, list.get()))) {
+            return;
+        }
+        const std::uint32_t count = list->m_count;
+        const NodeId node = Add(parent, caption,
+                                kind == ELEM_RECIPIENT_TABLE ? kImagePeople : kImageList,
+                                std::move(list));
+        if (node == kNoNode) {
+            return;
+        }
+        const std::uint64_t end = record.m_position + kAttributeDataOffset + record.m_length;
+        if (kind == ELEM_RECIPIENT_TABLE) {
+            AddRecipientRows(node, count, end);
+        } else {
+            AddPropertyNodes(node, count, end);
+        }
+        // A damaged list (a failed read, an item reaching beyond the attribute) keeps the
+        // nodes read so far; the walk goes on at the next record, whose place the record's
+        // own length gives, so that damage inside one list does not hide the attachments.
+        if (!m_result.cut) {
+            static_cast<void>(m_doc.SkipAttribute(&record));
+        }
+        return;
+    }
+    auto element = std::make_unique<AttributeElement>(kind);
+    if (platform::Failed(m_doc.ReadAttributeAt(&record, element.get()))) {
+        return;
+    }
+    if (IsTextAttribute(identifier)) {
+        element->m_textEncoding = TEXT_ANSI;
+        element->SetCurrentView(VIEW_TEXT);
+    }
+    const int image =
+        m_raw ? kImageBinary : (IsDateAttribute(identifier) ? kImageCalendar : kImageRecord);
+    Add(parent, caption, image, std::move(element));
+}
+
+StatusCode Builder::AddPropertyNodes(NodeId parent, std::uint32_t count, std::uint64_t end)
+{
+    for (std::uint32_t i = 0; i < count; ++i) {
+        auto property = std::make_unique<PropertyElement>();
+        if (const StatusCode status = m_doc.ReadProperty(property.get()); platform::Failed(status)) {
+            return status;
+        }
+        if (property->m_position + 4 > end) {
+            return kBeyondAttribute;
+        }
+        const PropertyElement* read = property.get();
+        const NodeId node =
+            Add(parent, PropertyCaption(m_dictionary, read->m_tag), kImageTag, std::move(property));
+        if (node == kNoNode) {
+            return kStopped;
+        }
+        const std::uint32_t type = PROP_TYPE(read->m_tag);
+        for (std::uint32_t j = 0; j < read->m_valueCount; ++j) {
+            auto value = std::make_unique<ValueElement>(ELEM_VALUE);
+            if (const StatusCode status = m_doc.ReadValue(read, value.get());
+                platform::Failed(status)) {
+                return status;
+            }
+            if (ValueEnd(*value) > end) {
+                return kBeyondAttribute;
+            }
+            if (type == PT_STRING8) {
+                value->m_textEncoding = TEXT_ANSI;
+                value->SetCurrentView(VIEW_TEXT);
+            } else if (type == PT_UNICODE) {
+                value->m_textEncoding = TEXT_UNICODE;
+                value->SetCurrentView(VIEW_TEXT);
+            }
+            const std::uint32_t kind = ValueKind(*value);
+            const int image = ValueImage(kind);
+            std::unique_ptr<ElementRef> element;
+            if (kind == ELEM_VALUE) {
+                element = std::move(value);
+            } else {
+                auto special = std::make_unique<ValueElement>(kind);
+                special->TakeOver(*value);
+                element = std::move(special);
+            }
+            if (Add(node, platform::Format("%d. Value", static_cast<int>(j)), image,
+                    std::move(element)) == kNoNode) {
+                return kStopped;
+            }
+        }
+    }
+    return platform::S_OK;
+}
+
+StatusCode Builder::AddRecipientRows(NodeId parent, std::uint32_t count, std::uint64_t end)
+{
+    for (std::uint32_t r = 0; r < count; ++r) {
+        auto row = std::make_unique<ListElement>(ELEM_PROPERTY_LIST);
+        if (const StatusCode status = m_doc.ReadRowHeader(row.get()); platform::Failed(status)) {
+            return status;
+        }
+        if (row->m_position + 4 > end) {
+            return kBeyondAttribute;
+        }
+        const std::uint32_t properties = row->m_count;
+        const NodeId node = Add(parent, kRecipientRowCaption, kImagePerson, std::move(row));
+        if (node == kNoNode) {
+            return kStopped;
+        }
+        if (const StatusCode status = AddPropertyNodes(node, properties, end);
+            platform::Failed(status)) {
+            return status;
+        }
+    }
+    return platform::S_OK;
+}
+
+std::uint32_t Builder::MessageCodePage() const
+{
+    for (std::uint32_t tag : {PR_MESSAGE_CODEPAGE, PR_INTERNET_CPID}) {
+        const NodeId node = m_index.FindValueNode(m_index.m_messageProperties, tag);
+        const ElementRef* element = node != kNoNode ? m_tree.Element(node) : nullptr;
+        if (element && element->Kind() == ELEM_VALUE) {
+            const auto* value = static_cast<const ValueElement*>(element);
+            if (value->Data() && value->DataLength() >= 4) {
+                return format::LoadLe32(value->Data());
+            }
+        }
+    }
+    const NodeId node = m_index.FindAttributeNode(m_index.m_messageGroup, attOemCodepage);
+    const ElementRef* element = node != kNoNode ? m_tree.Element(node) : nullptr;
+    if (element && element->Kind() == ELEM_ATTRIBUTE_DATA) {
+        const auto* attribute = static_cast<const AttributeElement*>(element);
+        if (attribute->Buffer() && attribute->KeptLength() >= 4) {
+            return format::LoadLe32(attribute->Buffer());
+        }
+    }
+    return platform::kDefaultCodePage;
+}
+
+void Builder::Decorate(NodeId root)
+{
+    m_index.Reset(&m_tree, m_raw, m_dictionary);
+    TreeIndex& index = m_index;
+    index.m_messageGroup = index.FindNode(root, kMessageGroupCaption);
+    index.m_firstAttachment = index.FindNode(root, kAttachmentGroupCaption);
+    index.m_messageProperties = index.FindAttributeNode(index.m_messageGroup, attMAPIProps);
+    const NodeId table = index.FindAttributeNode(index.m_messageGroup, attRecipTable);
+    index.m_firstRecipient = table != kNoNode ? m_tree.FirstChild(table) : kNoNode;
+    m_doc.SetCodePage(MessageCodePage());
+    const std::uint32_t codePage = m_doc.CodePage();
+
+    if (const NodeId group = index.m_messageGroup; group != kNoNode) {
+        if (const NodeId body = index.FindMailBodyNode(); body != kNoNode) {
+            LinkNodeElement(m_tree, body, group);
+        }
+        NodeId subject = index.FindAttributeNode(group, attSubject);
+        if (subject == kNoNode) {
+            subject = index.FindValueNode(index.m_messageProperties, PR_SUBJECT);
+        }
+        if (subject != kNoNode) {
+            const std::string text = ElementText(m_tree.Element(subject), codePage);
+            m_tree.SetCaption(group, text.empty() ? kEmptySubject : CaptionText(text));
+        }
+        m_tree.Select(group);
+    }
+    for (NodeId group = index.m_firstAttachment; group != kNoNode;
+         group = m_tree.NextSibling(group)) {
+        DecorateAttachment(group);
+    }
+    for (NodeId row = index.m_firstRecipient; row != kNoNode; row = m_tree.NextSibling(row)) {
+        const NodeId name = index.FindValueNode(row, PR_DISPLAY_NAME);
+        const ElementRef* element = name != kNoNode ? m_tree.Element(name) : nullptr;
+        if (element && element->Kind() == ELEM_VALUE) {
+            const std::string text = ElementText(element, codePage);
+            if (!text.empty()) {
+                m_tree.SetCaption(row, CaptionText(text));
+            }
+        }
+    }
+}
+
+void Builder::DecorateAttachment(NodeId group)
+{
+    const TreeIndex& index = m_index;
+    const NodeId properties = index.FindAttributeNode(group, attAttachment);
+
+    std::uint32_t method = ATTACH_BY_VALUE;
+    const NodeId methodNode = index.FindValueNode(properties, PR_ATTACH_METHOD);
+    const ElementRef* methodElement = methodNode != kNoNode ? m_tree.Element(methodNode) : nullptr;
+    if (methodElement && methodElement->Kind() == ELEM_VALUE) {
+        const auto* value = static_cast<const ValueElement*>(methodElement);
+        if (value->m_size == 4 && value->Data() && value->DataLength() == 4) {
+            method = format::LoadLe32(value->Data());
+        }
+    }
+
+    const bool byObject = method == ATTACH_EMBEDDED_MSG || method == ATTACH_OLE;
+    NodeId data = index.FindValueNode(properties, byObject ? PR_ATTACH_DATA_OBJ : PR_ATTACH_DATA_BIN);
+    if (data == kNoNode) {
+        data = index.FindAttributeNode(group, attAttachData);
+    }
+
+    if (method == ATTACH_EMBEDDED_MSG) {
+        m_tree.SetImage(group, kImageEnvelope);
+        m_tree.SetCaption(group, "Mail Attachment");
+    } else if (method == ATTACH_OLE) {
+        m_tree.SetImage(group, kImageOleObject);
+        m_tree.SetCaption(group, "OLE Object Attachment");
+    } else {
+        NodeId nameNode = index.FindValueNode(properties, PR_ATTACH_LONG_FILENAME);
+        if (nameNode == kNoNode) {
+            nameNode = index.FindValueNode(properties, PR_ATTACH_FILENAME);
+        }
+        if (nameNode == kNoNode) {
+            nameNode = index.FindAttributeNode(group, attAttachTitle);
+        }
+        const std::string name =
+            nameNode != kNoNode ? ElementText(m_tree.Element(nameNode), m_doc.CodePage()) : "";
+        if (!name.empty()) {
+            m_tree.SetCaption(group, CaptionText(name));
+            if (ElementRef* element = data != kNoNode ? m_tree.Element(data) : nullptr) {
+                element->m_name = name;
+            }
+        }
+    }
+    if (data != kNoNode) {
+        LinkNodeElement(m_tree, data, group);
+    }
+}
+
+} // namespace
+
+void LinkNodeElement(Tree& tree, NodeId source, NodeId target)
+{
+    const ElementRef* element = tree.Element(source);
+    if (!element) {
+        tree.SetElement(target, nullptr);
+        return;
+    }
+    std::unique_ptr<ElementRef> copy = CreateElement(element->Kind());
+    if (copy && element->CopyTo(copy.get())) {
+        tree.SetElement(target, std::move(copy));
+    }
+}
+
+std::string ElementText(const ElementRef* element, std::uint32_t codePage)
+{
+    if (!element) {
+        return {};
+    }
+    if (element->Kind() == ELEM_ATTRIBUTE_DATA) {
+        const auto* attribute = static_cast<const AttributeElement*>(element);
+        const auto* bytes = reinterpret_cast<const char*>(attribute->Buffer());
+        if (!bytes) {
+            return {};
+        }
+        const std::string_view data(bytes, attribute->KeptLength());
+        return platform::DecodeCodePage(data.substr(0, data.find('\0')), codePage);
+    }
+    if (element->Kind() == ELEM_VALUE) {
+        const auto* value = static_cast<const ValueElement*>(element);
+        const std::uint32_t length = value->Data() ? value->DataLength() : 0;
+        std::string text = FormatValueText(value->m_tag, value->Data(), length);
+        if ((PROP_TYPE(value->m_tag) & ~MV_FLAG) == PT_STRING8) {
+            return platform::DecodeCodePage(text, codePage);
+        }
+        return text;
+    }
+    return {};
+}
+
+BuildResult BuildDocumentTree(CEnvelonDoc& document, Tree& tree, TreeIndex& index,
+                              TagoraHandle dictionary, const TreeLimits& limits)
+{
+    BuildResult result;
+    index.Reset(&tree, document.RawView(), dictionary);
+    Builder(document, tree, index, dictionary, limits, result).Run();
+    return result;
+}
+
+} // namespace viewer::doc::tree
