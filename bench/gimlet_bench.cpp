@@ -11,6 +11,7 @@
 
 #include "bench_support.h"
 #include "gimlet/include/gimlet.h"
+#include "platform/status.h"
 
 namespace {
 
@@ -88,7 +89,7 @@ void BM_GimletExtractBase64Part(benchmark::State& state)
     for (auto _ : state) {
         char path[GIMLET_PATH_BUFFER_SIZE];
         const std::int32_t status = GimletExtractTnef(0, inputs.mail.Path().c_str(), path);
-        if (status < 0) {
+        if (platform::Failed(status)) {
             state.SkipWithError("extraction failed");
             break;
         }

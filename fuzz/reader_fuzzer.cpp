@@ -25,7 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         AttributeElement record(ELEM_ATTRIBUTE);
         record.m_position = walked.position;
         AttributeElement metafile(ELEM_METAFILE);
-        if (doc.ReadAttributeAt(&record, &metafile) < 0) {
+        if (platform::Failed(doc.ReadAttributeAt(&record, &metafile))) {
             continue;
         }
         AttributeElement copy(ELEM_METAFILE);

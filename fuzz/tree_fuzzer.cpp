@@ -23,21 +23,16 @@ using namespace viewer::doc::model;
 using namespace viewer::doc::panes;
 using namespace viewer::doc::tree;
 
-// Valid UTF-8 with no C0 control and no DEL: what a caption may hold.
+// Valid UTF-8 with no control character: what a caption, a cell or a row may hold.
 void CheckShown(const std::string& text)
 {
+    if (!platform::IsValidUtf8(text)) {
+        __builtin_trap();
+    }
     for (std::size_t i = 0; i < text.size();) {
-        const auto lead = static_cast<unsigned char>(text[i]);
-        std::size_t length = lead < 0x80 ? 1 : lead < 0xC2 ? 0 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : lead < 0xF5 ? 4 : 0;
-        if (length == 0 || length > text.size() - i || (length == 1 && (lead < 0x20 || lead == 0x7F))) {
+        if (platform::IsControlCharacter(platform::NextUtf8Char(text, i))) {
             __builtin_trap();
         }
-        for (std::size_t k = 1; k < length; ++k) {
-            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) {
-                __builtin_trap();
-            }
-        }
-        i += length;
     }
 }
 
@@ -103,8 +98,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (ElementConverter converter : {AnsiTextToRows, UnicodeTextToRows}) {
         auto output = platform::MemoryStream::Create();
         TextRowContext context;
-        if (converter(data, static_cast<std::uint32_t>(half), output.Get(), &context) < 0 ||
-            converter(data + half, static_cast<std::uint32_t>(size - half), output.Get(), &context) < 0) {
+        if (platform::Failed(converter(data, static_cast<std::uint32_t>(half), output.Get(), &context)) ||
+            platform::Failed(converter(data + half, static_cast<std::uint32_t>(size - half), output.Get(), &context))) {
             __builtin_trap();
         }
         const std::vector<std::uint8_t>& rows = output->Bytes();

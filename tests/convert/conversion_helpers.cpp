@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "convert/include/ferrule.h"
+#include "platform/status.h"
 #include "tests/support/test_files.h"
 
 namespace testing_support {
@@ -16,7 +17,7 @@ Conversion ConvertPath(const std::string& msgPath)
     std::fill(std::begin(buffer), std::end(buffer), 'x');
     result.status = MsgTNEF(0, msgPath.c_str(), buffer);
     result.tnefPath = buffer;
-    if (result.status >= 0 && !result.tnefPath.empty()) {
+    if (platform::Succeeded(result.status) && !result.tnefPath.empty()) {
         result.bytes = ReadFile(result.tnefPath);
         if (auto parsed = ParseTnef(result.bytes, &result.error)) {
             result.tnef = std::move(*parsed);

@@ -8,6 +8,7 @@
 #include "convert/mapi_defs.h"
 #include "format/mapi.h"
 #include "format/tnef.h"
+#include "platform/status.h"
 #include "tests/convert/conversion_helpers.h"
 #include "tests/support/test_files.h"
 
@@ -490,7 +491,7 @@ TEST(MessageConversion, DamagedCompoundFilesConvertQuietly)
     const Conversion result = ConvertPath(path);
     const std::string printed = ::testing::internal::GetCapturedStderr();
     EXPECT_EQ(printed, "");
-    if (result.status >= 0) {
+    if (platform::Succeeded(result.status)) {
         EXPECT_TRUE(result.error.empty()) << result.error;
     } else {
         EXPECT_TRUE(result.tnefPath.empty());

@@ -256,7 +256,7 @@ TEST(MessageCorpus, EveryMessageFileConvertsWithItsSubjectRecipientsAndAttachmen
         const auto expected = Manifest().find(name);
         const std::set<std::string> before = TempFolderEntries();
         const Conversion result = ConvertPath(path);
-        if (result.status < 0) {
+        if (platform::Failed(result.status)) {
             EXPECT_TRUE(result.tnefPath.empty());
             EXPECT_EQ(TempFolderEntries(), before);
             EXPECT_TRUE(kNotCompoundFiles.count(name) ||

@@ -65,7 +65,7 @@ TEST(GimletCorpus, ExtractsThePartOfEverySampleMail)
         char buffer[GIMLET_PATH_BUFFER_SIZE];
         const std::int32_t status = GimletExtractTnef(0, entry.path().c_str(), buffer);
         const auto expected = KnownParts().find(name);
-        if (status < 0) {
+        if (platform::Failed(status)) {
             EXPECT_EQ(expected, KnownParts().end()) << std::hex << status;
             EXPECT_EQ(status, platform::MAPI_E_NOT_FOUND) << std::hex << status;
             continue;

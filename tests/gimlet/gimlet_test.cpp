@@ -42,7 +42,7 @@ protected:
         char buffer[GIMLET_PATH_BUFFER_SIZE];
         std::memset(buffer, 'x', sizeof(buffer));
         const std::int32_t status = GimletExtractTnef(0, path.c_str(), buffer);
-        if (status < 0) {
+        if (platform::Failed(status)) {
             EXPECT_EQ(std::string(buffer, sizeof(buffer)), std::string(sizeof(buffer), '\0'))
                 << "a failed call leaves the buffer empty";
             return status;

@@ -1,7 +1,8 @@
 // A walk of a whole TNEF stream with the document's reader, in the order the tree pane
 // reads it: header, each attribute record, the decoded element of simple attributes
 // (re-read with ReadAttributeAt), and the lists, rows, properties and values of
-// attMAPIProps, attAttachment and attRecipTable followed by SkipAttribute. Tests, the fuzz
+// attMAPIProps, attAttachment and attRecipTable followed by SkipAttribute. Which element a
+// record or value becomes is the tree's own rule (model/element_kinds.h). Tests, the fuzz
 // target and the benchmark share it; it keeps counts and positions, not the elements.
 // Header-only so that the fuzz target and benchmark can use it without the test main().
 #pragma once
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "viewer/doc/model/element.h"
+#include "viewer/doc/model/element_kinds.h"
 #include "viewer/doc/document/envelon_doc.h"
 
 namespace testing_support {
@@ -56,63 +58,6 @@ struct WalkSummary {
     std::vector<WalkedAttribute> walked;
     std::vector<WalkedValue> valueList;
 };
-
-// The element kind the tree makes for an attribute, or 0 when it makes no node.
-inline std::uint32_t DecodedKindOf(const viewer::doc::model::AttributeElement& attribute)
-{
-    using namespace viewer::doc::document;
-    using namespace viewer::doc::model;
-    switch (attribute.m_identifier) {
-    case attSubject: case attMessageID: case attParentID: case attConversationID: case attBody:
-    case attAttachTitle: case attAttachTransportFilename: case attMessageClass:
-    case attOriginalMessageClass: case attNull: case attFrom: case attMessageStatus:
-    case attPriority: case attAidOwner: case attRequestRes: case attOwner: case attSentFor:
-    case attDelegate: case attTnefVersion: case attOemCodepage:
-        return ELEM_ATTRIBUTE_DATA;
-    case attDateStart: case attDateEnd: case attDateSent: case attDateRecd:
-    case attAttachCreateDate: case attAttachModifyDate: case attDateModified:
-        return attribute.m_length == 14 ? ELEM_DATE : ELEM_ATTRIBUTE_DATA;
-    case attAttachRenddata:
-        return attribute.m_length == 14 ? ELEM_RENDERING : ELEM_ATTRIBUTE_DATA;
-    case attAttachMetaFile:
-        return attribute.m_length <= kMaxMetafileLength ? ELEM_METAFILE : ELEM_ATTRIBUTE_DATA;
-    case attAttachData:
-        return ELEM_ATTACH_DATA;
-    case attMAPIProps: case attAttachment:
-        return ELEM_PROPERTY_LIST;
-    case attRecipTable:
-        return ELEM_RECIPIENT_TABLE;
-    default:
-        return 0;
-    }
-}
-
-// The value kind the tree turns a plain value into.
-inline std::uint32_t ValueKindOf(const viewer::doc::model::ValueElement& value)
-{
-    using namespace viewer::doc::document;
-    using namespace viewer::doc::model;
-    static constexpr std::uint8_t kStorage[16] = {0x0B, 0, 0, 0, 0, 0, 0, 0, 0xC0, 0, 0, 0, 0, 0, 0, 0x46};
-    static constexpr std::uint8_t kMessage[16] = {0x07, 0x03, 0x02, 0, 0, 0, 0, 0, 0xC0, 0, 0, 0, 0, 0, 0, 0x46};
-    switch (value.m_tag) {
-    case PR_RTF_COMPRESSED:
-        return ELEM_COMPRESSED_RTF;
-    case PR_BODY_HTML: case PR_BODY_HTML_A: case PR_BODY_HTML_W:
-        return ELEM_HTML_BODY;
-    case PR_ATTACH_DATA_OBJ:
-        if (value.Iid() && std::equal(kStorage, kStorage + 16, value.Iid())) {
-            return ELEM_OLE_OBJECT;
-        }
-        if (value.Iid() && std::equal(kMessage, kMessage + 16, value.Iid())) {
-            return ELEM_EMBEDDED_MESSAGE;
-        }
-        return ELEM_VALUE;
-    case PR_ATTACH_DATA_BIN:
-        return ELEM_ATTACH_DATA_BIN;
-    default:
-        return ELEM_VALUE;
-    }
-}
 
 namespace walk_detail {
 
@@ -201,7 +146,7 @@ inline platform::StatusCode Properties(viewer::doc::document::CEnvelonDoc& doc, 
     for (std::uint32_t i = 0; i < count; ++i) {
         PropertyElement property;
         platform::StatusCode status = doc.ReadProperty(&property);
-        if (status < 0) {
+        if (platform::Failed(status)) {
             return status;
         }
         ++summary.properties;
@@ -220,10 +165,10 @@ inline platform::StatusCode Properties(viewer::doc::document::CEnvelonDoc& doc, 
         for (std::uint32_t j = 0; j < property.m_valueCount; ++j) {
             ValueElement plain;
             status = doc.ReadValue(&property, &plain);
-            if (status < 0) {
+            if (platform::Failed(status)) {
                 return status;
             }
-            ValueElement special(ValueKindOf(plain));
+            ValueElement special(ValueKind(plain));
             special.TakeOver(plain);
             ++summary.values;
             if (options.copyElements && !CopiesFaithfully(special)) {
@@ -254,7 +199,7 @@ inline WalkSummary WalkStream(viewer::doc::document::CEnvelonDoc& doc, const Wal
     WalkSummary summary;
     HeaderElement header;
     summary.end = doc.ReadHeader(&header);
-    if (summary.end < 0) {
+    if (platform::Failed(summary.end)) {
         return summary;
     }
     summary.header = true;
@@ -262,7 +207,7 @@ inline WalkSummary WalkStream(viewer::doc::document::CEnvelonDoc& doc, const Wal
 
     AttributeElement attribute(ELEM_ATTRIBUTE);
     platform::StatusCode status = doc.ReadFirstAttribute(&attribute);
-    while (status >= 0) {
+    while (platform::Succeeded(status)) {
         ++summary.attributes;
         if (CEnvelonDoc::StartsAttachment(attribute)) {
             ++summary.attachments;
@@ -271,10 +216,10 @@ inline WalkSummary WalkStream(viewer::doc::document::CEnvelonDoc& doc, const Wal
                                attribute.m_checksum, 0};
         if (options.computeChecksums) {
             status = doc.ComputeChecksum(&attribute, &walked.computed);
-            if (status >= 0) {
+            if (platform::Succeeded(status)) {
                 status = doc.SkipAttribute(&attribute);
             }
-            if (status < 0) {
+            if (platform::Failed(status)) {
                 break;
             }
         }
@@ -282,7 +227,7 @@ inline WalkSummary WalkStream(viewer::doc::document::CEnvelonDoc& doc, const Wal
             summary.walked.push_back(walked);
         }
 
-        const std::uint32_t kind = DecodedKindOf(attribute);
+        const std::uint32_t kind = viewer::doc::model::DecodedKind(attribute);
         if (kind == ELEM_PROPERTY_LIST || kind == ELEM_RECIPIENT_TABLE) {
             ListElement list(kind);
             if (doc.ReadPropertyListHeader(&attribute, &list) >= 0) {

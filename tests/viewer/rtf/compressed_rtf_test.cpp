@@ -599,22 +599,6 @@ TEST(CompressedRtfObject, AnswersOnlyForIUnknownAndIStream)
     EXPECT_EQ(stream->Release(), 1u);
 }
 
-TEST(CompressedRtfObject, UnsupportedOperationsAreNotImplemented)
-{
-    auto source = platform::CreateMemoryStream(kExample1Value);
-    ComPtr<IStream> stream = OpenReader(source.Get());
-    std::uint64_t position = 0;
-    platform::STATSTG stat{};
-    IStream* clone = nullptr;
-    EXPECT_EQ(stream->Seek(0, platform::STREAM_SEEK_CUR, &position), E_NOTIMPL);
-    EXPECT_EQ(stream->SetSize(10), E_NOTIMPL);
-    EXPECT_EQ(stream->Revert(), E_NOTIMPL);
-    EXPECT_EQ(stream->LockRegion(0, 1, 0), E_NOTIMPL);
-    EXPECT_EQ(stream->UnlockRegion(0, 1, 0), E_NOTIMPL);
-    EXPECT_EQ(stream->Stat(&stat, 0), E_NOTIMPL);
-    EXPECT_EQ(stream->Clone(&clone), E_NOTIMPL);
-}
-
 TEST(CompressedRtfObject, DirectionIsFixedAtOpen)
 {
     auto source = platform::CreateMemoryStream(kExample1Value);

@@ -33,7 +33,7 @@ ReadBack ReadWhole(CEnvelonDoc& doc)
 {
     ReadBack result;
     result.status = doc.ReadProperty(result.property.get());
-    for (std::uint32_t i = 0; result.status >= 0 && i < result.property->m_valueCount; ++i) {
+    for (std::uint32_t i = 0; platform::Succeeded(result.status) && i < result.property->m_valueCount; ++i) {
         auto value = std::make_unique<ValueElement>();
         result.status = doc.ReadValue(result.property.get(), value.get());
         result.values.push_back(std::move(value));
@@ -180,18 +180,6 @@ TEST(PropertyReader, ObjectOfSizeThirtyKeepsIdentifierAndFourteenBytes)
     EXPECT_EQ(next.values[0]->Data()[0], 6);
 }
 
-TEST(PropertyReader, ObjectShorterThanItsIdentifierIsDamaged)
-{
-    ListElement list(ELEM_PROPERTY_LIST);
-    auto doc = DocAtList(PropertyList().CountedRaw(PR_ATTACH_DATA_OBJ, 15, Pattern(16)), &list);
-    PropertyElement property;
-    ASSERT_EQ(doc->ReadProperty(&property), 0);
-    ValueElement value;
-    EXPECT_EQ(doc->ReadValue(&property, &value), E_FAIL);
-    EXPECT_EQ(value.m_size, 15u) << "what was read stays";
-    EXPECT_EQ(value.Iid(), nullptr);
-}
-
 TEST(PropertyReader, MultiValuedLongReadsACountThenValues)
 {
     ListElement list(ELEM_PROPERTY_LIST);
@@ -264,16 +252,6 @@ TEST(PropertyReader, EmptyStringValueReadsNothing)
     EXPECT_EQ(next.values[0]->Data()[0], 2);
 }
 
-TEST(PropertyReader, SizeNegativeAsSignedIsDamaged)
-{
-    ListElement list(ELEM_PROPERTY_LIST);
-    auto doc = DocAtList(PropertyList().CountedRaw(PR_ATTACH_DATA_BIN, 0x80000000u, Pattern(8)), &list);
-    PropertyElement property;
-    ASSERT_EQ(doc->ReadProperty(&property), 0);
-    ValueElement value;
-    EXPECT_EQ(doc->ReadValue(&property, &value), E_FAIL);
-}
-
 TEST(PropertyReader, NullAndUnspecifiedSingleValuesTakeNoBytes)
 {
     ListElement list(ELEM_PROPERTY_LIST);
@@ -300,19 +278,6 @@ TEST(PropertyReader, MultiValuedTypesOfNoSizeAreDamaged)
         EXPECT_EQ(doc->ReadProperty(&property), E_FAIL) << std::hex << type;
         EXPECT_EQ(property.m_tag, 0u) << "a failed property is reset";
         EXPECT_EQ(property.m_valueCount, 0u);
-    }
-}
-
-TEST(PropertyReader, TypesWithoutFixedSizeFailAtTheValue)
-{
-    for (std::uint32_t type : {0x0008u, 0x00FBu, 0x1008u}) {
-        ListElement list(ELEM_PROPERTY_LIST);
-        auto doc = DocAtList(PropertyList().Fixed(PROP_TAG(type, 0x0E00), Pattern(8)), &list);
-        PropertyElement property;
-        ASSERT_EQ(doc->ReadProperty(&property), 0) << std::hex << type;
-        EXPECT_EQ(property.m_layout, kLayoutFixed);
-        ValueElement value;
-        EXPECT_EQ(doc->ReadValue(&property, &value), E_FAIL) << std::hex << type;
     }
 }
 
@@ -393,33 +358,68 @@ TEST(NamedPropertyReader, NameWithoutTerminatorIsStillTerminated)
     EXPECT_EQ(std::u16string(named.property->Identity()->name), u"AB");
 }
 
-TEST(NamedPropertyReader, DamagedIdentitiesFailAndLeaveNoIdentity)
+// A malformed list item, the damage it carries and what its reading leaves behind.
+struct DamagedRow {
+    const char* name;
+    PropertyList list;
+};
+
+std::string RowName(const ::testing::TestParamInfo<DamagedRow>& info) { return info.param.name; }
+
+// Values whose property reads well but whose own bytes are damaged: the value read fails and
+// keeps no data.
+class DamagedValue : public ::testing::TestWithParam<DamagedRow> {};
+
+TEST_P(DamagedValue, FailsAndKeepsNoData)
 {
-    struct Row {
-        const char* what;
-        PropertyList list;
-    };
-    const ByteVector name1025(1025, 'a');
-    Row rows[] = {
-        {"empty name", PropertyList().NamedStringRaw(PublicStringsGuid(), 0, {}).Long(PROP_TAG(PT_LONG, 0x8000), 1)},
-        {"name of 1025 bytes", PropertyList().NamedStringRaw(PublicStringsGuid(), 1025, name1025).Long(PROP_TAG(PT_LONG, 0x8000), 1)},
-        {"name of four gigabytes", PropertyList().NamedStringRaw(PublicStringsGuid(), 0xFFFFFFFFu, {}).Long(PROP_TAG(PT_LONG, 0x8000), 1)},
-        {"kind 2", PropertyList().NamedOtherKind(PublicStringsGuid(), 2, Pattern(8)).Long(PROP_TAG(PT_LONG, 0x8000), 1)},
-        {"GUID cut", PropertyList().Raw({0x03, 0x00, 0x00, 0x80, 1, 2, 3})},
-        {"name cut", PropertyList().NamedStringRaw(PublicStringsGuid(), 40, Pattern(10)).Long(PROP_TAG(PT_LONG, 0x8000), 1)},
-    };
-    for (Row& row : rows) {
-        SCOPED_TRACE(row.what);
-        ListElement list(ELEM_PROPERTY_LIST);
-        row.list.Count(1);
-        auto doc = DocAtList(row.list, &list);
-        ASSERT_NE(doc, nullptr);
-        PropertyElement property;
-        EXPECT_EQ(doc->ReadProperty(&property), E_FAIL);
-        EXPECT_EQ(property.Identity(), nullptr);
-        EXPECT_EQ(property.m_tag, 0u);
-    }
+    ListElement list(ELEM_PROPERTY_LIST);
+    auto doc = DocAtList(GetParam().list, &list);
+    ASSERT_NE(doc, nullptr);
+    PropertyElement property;
+    ASSERT_EQ(doc->ReadProperty(&property), 0);
+    ValueElement value;
+    EXPECT_EQ(doc->ReadValue(&property, &value), E_FAIL);
+    EXPECT_EQ(value.Iid(), nullptr);
+    EXPECT_EQ(value.Data(), nullptr);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    PropertyReader, DamagedValue,
+    ::testing::Values(
+        DamagedRow{"ObjectShorterThanItsIdentifier", PropertyList().CountedRaw(PR_ATTACH_DATA_OBJ, 15, Pattern(16))},
+        DamagedRow{"SizeNegativeAsSigned", PropertyList().CountedRaw(PR_ATTACH_DATA_BIN, 0x80000000u, Pattern(8))},
+        DamagedRow{"TypeWithoutFixedSize", PropertyList().Fixed(PROP_TAG(0x0008, 0x0E00), Pattern(8))},
+        DamagedRow{"TypeUnknown", PropertyList().Fixed(PROP_TAG(0x00FB, 0x0E00), Pattern(8))},
+        DamagedRow{"MultiValuedTypeWithoutFixedSize", PropertyList().Fixed(PROP_TAG(0x1008, 0x0E00), Pattern(8))}),
+    RowName);
+
+// Named properties whose identity is damaged: the property read fails and leaves a reset
+// property without an identity.
+class DamagedIdentity : public ::testing::TestWithParam<DamagedRow> {};
+
+TEST_P(DamagedIdentity, FailsAndLeavesNoIdentity)
+{
+    ListElement list(ELEM_PROPERTY_LIST);
+    PropertyList items = GetParam().list;
+    items.Count(1);
+    auto doc = DocAtList(items, &list);
+    ASSERT_NE(doc, nullptr);
+    PropertyElement property;
+    EXPECT_EQ(doc->ReadProperty(&property), E_FAIL);
+    EXPECT_EQ(property.Identity(), nullptr);
+    EXPECT_EQ(property.m_tag, 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    NamedPropertyReader, DamagedIdentity,
+    ::testing::Values(
+        DamagedRow{"EmptyName", PropertyList().NamedStringRaw(PublicStringsGuid(), 0, {}).Long(PROP_TAG(PT_LONG, 0x8000), 1)},
+        DamagedRow{"NameOf1025Bytes", PropertyList().NamedStringRaw(PublicStringsGuid(), 1025, ByteVector(1025, 'a')).Long(PROP_TAG(PT_LONG, 0x8000), 1)},
+        DamagedRow{"NameOfFourGigabytes", PropertyList().NamedStringRaw(PublicStringsGuid(), 0xFFFFFFFFu, {}).Long(PROP_TAG(PT_LONG, 0x8000), 1)},
+        DamagedRow{"KindTwo", PropertyList().NamedOtherKind(PublicStringsGuid(), 2, Pattern(8)).Long(PROP_TAG(PT_LONG, 0x8000), 1)},
+        DamagedRow{"GuidCut", PropertyList().Raw({0x03, 0x00, 0x00, 0x80, 1, 2, 3})},
+        DamagedRow{"NameCut", PropertyList().NamedStringRaw(PublicStringsGuid(), 40, Pattern(10)).Long(PROP_TAG(PT_LONG, 0x8000), 1)}),
+    RowName);
 
 TEST(NamedPropertyReader, NameOf1024BytesIsAccepted)
 {

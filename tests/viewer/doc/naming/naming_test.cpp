@@ -12,6 +12,7 @@
 
 #include "platform/com.h"
 #include "platform/guid.h"
+#include "format/little_endian.h"
 #include "format/mapi.h"
 #include "format/tnef.h"
 
@@ -24,8 +25,9 @@ using Bytes = std::vector<std::uint8_t>;
 
 Bytes Le32(std::uint32_t value)
 {
-    return {static_cast<std::uint8_t>(value), static_cast<std::uint8_t>(value >> 8),
-            static_cast<std::uint8_t>(value >> 16), static_cast<std::uint8_t>(value >> 24)};
+    Bytes bytes(4);
+    format::StoreLe32(bytes.data(), value);
+    return bytes;
 }
 
 std::string ValueText(std::uint32_t tag, const Bytes& data)
@@ -50,26 +52,6 @@ TEST(AttributeNaming, KnownIdentifiersHaveNameAndCaption)
     EXPECT_EQ(AttributeDisplayCaption(attMAPIProps), "Message Properties");
     EXPECT_EQ(AttributeIdentifierName(attTnefVersion), "attTnefVersion");
     EXPECT_EQ(AttributeDisplayCaption(attTnefVersion), "TNEF Version");
-
-    const std::uint32_t known[] = {
-        attNull, attFrom, attSubject, attMessageID, attParentID, attConversationID,
-        attAttachTitle, attBody, attDateStart, attDateEnd, attDateSent, attDateRecd,
-        attAttachCreateDate, attAttachModifyDate, attDateModified, attRequestRes, attPriority,
-        attAidOwner, attOwner, attSentFor, attDelegate, attMessageStatus, attAttachData,
-        attAttachMetaFile, attAttachTransportFilename, attAttachRenddata, attMAPIProps,
-        attRecipTable, attAttachment, attOemCodepage, attOriginalMessageClass,
-        attMessageClass, attTnefVersion};
-    std::set<std::string> names;
-    std::set<std::string> captions;
-    for (std::uint32_t id : known) {
-        const std::string name = AttributeIdentifierName(id);
-        EXPECT_EQ(name.rfind("att", 0), 0u) << std::hex << id;
-        EXPECT_FALSE(AttributeDisplayCaption(id).empty()) << std::hex << id;
-        names.insert(name);
-        captions.insert(AttributeDisplayCaption(id));
-    }
-    EXPECT_EQ(names.size(), 33u);
-    EXPECT_EQ(captions.size(), 33u);
 }
 
 TEST(AttributeNaming, WholeIdentifierIsTheKey)
