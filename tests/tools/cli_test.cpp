@@ -10,7 +10,6 @@
 #include "tests/support/tnef_builder.h"
 #include "tests/tools/cli_fixture.h"
 #include "tools/cli.h"
-#include "platform/text_safety.h"
 
 using namespace testing_support;
 using namespace format;
@@ -160,17 +159,6 @@ TEST_F(Cli, ExtractNumbersDuplicatesAndNeverFollowsPlantedLinks)
     result = Run({"extract", path, folder});
     EXPECT_EQ(result.out, "3\ta (3).txt\n");
     EXPECT_EQ(ReadFile(victim), BytesOf("keep"));
-}
-
-TEST(ExtractNames, NumberedNamesKeepTheExtensionWithinTheLimit)
-{
-    EXPECT_EQ(platform::NumberedName("report.pdf", 1), "report.pdf");
-    EXPECT_EQ(platform::NumberedName("report.pdf", 2), "report (2).pdf");
-    EXPECT_EQ(platform::NumberedName("README", 3), "README (3)");
-    const std::string longName = std::string(251, 'n') + ".pdf";
-    EXPECT_EQ(platform::NumberedName(longName, 12).size(), platform::kMaxFileNameBytes);
-    EXPECT_EQ(platform::SafeFileName("..\\..\\boot.ini"), "boot.ini");
-    EXPECT_EQ(platform::SafeFileName("..."), "");
 }
 
 TEST(CliProgram, RunsWithoutAWritableConfigurationFolder)

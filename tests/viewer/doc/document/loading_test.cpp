@@ -138,6 +138,37 @@ TEST_F(Loading, MessageFilesGoThroughTheConversionLibraryWhateverTheCase)
     EXPECT_TRUE(m_app.Context().m_ferrule.IsLoaded());
 }
 
+// A tool that only reads opens files where they lie; what needs converting still converts.
+TEST_F(Loading, InPlaceReadsTheFileItselfAndConvertsOnlyMessages)
+{
+    UseFerrule("converts");
+    const std::string path = Write("inplace.dat", SampleTnef());
+    const auto before = TempFolderEntries();
+    CEnvelonDoc doc;
+    doc.SetMessageSink(&m_sink);
+    ASSERT_TRUE(doc.OpenInPlace(path.c_str()));
+    EXPECT_EQ(StreamBytes(doc), SampleTnef());
+    EXPECT_EQ(TempFolderEntries(), before);
+    ASSERT_TRUE(doc.OpenInPlace(Write("mail.msg", SampleTnef()).c_str()));
+    EXPECT_EQ(StreamBytes(doc), SampleTnef());
+    EXPECT_TRUE(m_sink.Messages().empty());
+}
+
+TEST_F(Loading, InPlaceRefusesWhatIsNoFileWithoutCreatingIt)
+{
+    const std::string missing = Scratch() + "missing.dat";
+    CEnvelonDoc doc;
+    doc.SetMessageSink(&m_sink);
+    // The stream server would create a missing file even to read it.
+    EXPECT_FALSE(doc.OpenInPlace(missing.c_str()));
+    EXPECT_FALSE(FileExists(missing));
+    EXPECT_FALSE(doc.OpenInPlace(Scratch().c_str()));
+    EXPECT_FALSE(doc.HasStream());
+    ASSERT_EQ(m_sink.Messages().size(), 2u);
+    EXPECT_EQ(m_sink.Messages()[0].text, "cannot open " + missing + " (0X80070002)");
+    EXPECT_EQ(m_sink.Messages()[1].text, "cannot open " + Scratch() + " (0X80070005)");
+}
+
 TEST_F(Loading, MissingConversionLibraryIsReportedOnEveryTry)
 {
     UseFerrule("missing");

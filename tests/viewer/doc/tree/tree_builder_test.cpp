@@ -586,5 +586,20 @@ TEST(TreeIndexTest, InsertKeepsSiblingOrderAndLinkCopiesElements)
     EXPECT_EQ(tree.Element(c), nullptr);
 }
 
+TEST(TreeIndexTest, DottedPathsNameNodesByTheirPlace)
+{
+    MemoryTree tree;
+    const NodeId root = tree.Insert(kNoNode, kInsertLast, "r", 0, nullptr);
+    tree.Insert(root, kInsertLast, "a", 0, nullptr);
+    const NodeId b = tree.Insert(root, kInsertLast, "b", 0, nullptr);
+    const NodeId c = tree.Insert(b, kInsertLast, "c", 0, nullptr);
+    EXPECT_EQ(tree.FindByPath("0"), root);
+    EXPECT_EQ(tree.FindByPath("0.1"), b);
+    EXPECT_EQ(tree.FindByPath("0.1.0"), c);
+    for (const char* path : {"", "1", "0.", ".0", "0.2", "0..1", "0.x", "0.-1", "0.1.0.0", "0.1234567890"}) {
+        EXPECT_EQ(tree.FindByPath(path), kNoNode) << path;
+    }
+}
+
 } // namespace
 } // namespace viewer::doc::tree
