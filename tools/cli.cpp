@@ -7,8 +7,8 @@
 
 #include "platform/files.h"
 #include "platform/format.h"
-#include "platform/text.h"
 #include "platform/text_safety.h"
+#include "tools/cli_output.h"
 #include "viewer/doc/app/app_context.h"
 #include "viewer/doc/document/envelon_doc.h"
 #include "viewer/doc/document/message_sink.h"
@@ -56,25 +56,11 @@ constexpr const char* kUsage =
     "\n"
     "Exit status: 0 success, 1 failure, 2 wrong usage, 3 checksum mismatch.\n";
 
-// Text that did not come out of the core escaped (paths, names, text rows), as UTF-8 fit for
-// a terminal. Captions and details cells are shown as the core made them.
-std::string Shown(std::string_view text) { return platform::EscapeForDisplay(text, platform::kDefaultCodePage); }
-
-// A JSON string literal of text that is already fit to be shown.
-std::string JsonQuoted(std::string_view shown)
-{
-    std::string out = "\"";
-    for (char c : shown) {
-        if (c == '"' || c == '\\') {
-            out.push_back('\\');
-        }
-        out.push_back(c);
-    }
-    return out + "\"";
-}
-
 // The design's "%0#010X" (the repeated '0' flag changes nothing).
-std::string StatusText(StatusCode status) { return platform::Format("%#010X", static_cast<unsigned>(status)); }
+std::string StatusText(StatusCode status)
+{
+    return platform::Format("%#010X", static_cast<unsigned>(status));
+}
 
 // Messages from the document go to stderr.
 class StderrSink final : public MessageSink {
@@ -125,45 +111,6 @@ TagoraHandle Dictionary()
     return app ? app->m_dictionary : nullptr;
 }
 
-void PrintTreeLines(const MemoryTree& tree, NodeId node, const std::string& id, int depth, std::ostream& out)
-{
-    const ElementRef* element = tree.Element(node);
-    out << std::string(static_cast<std::size_t>(depth) * 2, ' ') << id << '\t' << tree.Caption(node) << '\t'
-        << (element ? ElementKindName(element->Kind()) : "") << '\t' << tree.Image(node) << '\n';
-    unsigned index = 0;
-    for (NodeId child = tree.FirstChild(node); child != kNoNode; child = tree.NextSibling(child)) {
-        PrintTreeLines(tree, child, id + "." + std::to_string(index++), depth + 1, out);
-    }
-}
-
-void PrintTreeJson(const MemoryTree& tree, NodeId node, const std::string& id, int depth, std::ostream& out)
-{
-    const ElementRef* element = tree.Element(node);
-    const std::string indent(static_cast<std::size_t>(depth) * 2, ' ');
-    out << indent << "{\"id\": \"" << id << "\", \"caption\": " << JsonQuoted(tree.Caption(node))
-        << ", \"image\": " << tree.Image(node) << ", \"kind\": "
-        << (element ? JsonQuoted(ElementKindName(element->Kind())) : std::string("null"))
-        << ", \"view\": " << (element ? element->CurrentView() : 0) << ", \"children\": [";
-    unsigned index = 0;
-    for (NodeId child = tree.FirstChild(node); child != kNoNode; child = tree.NextSibling(child)) {
-        out << (index == 0 ? "\n" : ",\n");
-        PrintTreeJson(tree, child, id + "." + std::to_string(index++), depth + 1, out);
-    }
-    if (index > 0) {
-        out << "\n" << indent;
-    }
-    out << "]}";
-}
-
-void PrintJsonRow(const std::vector<std::string>& cells, std::ostream& out)
-{
-    out << "[";
-    for (std::size_t i = 0; i < cells.size(); ++i) {
-        out << (i ? ", " : "") << JsonQuoted(cells[i]);
-    }
-    out << "]";
-}
-
 class Commands {
 public:
     Commands(const Arguments& arguments, std::ostream& out, std::ostream& err)
@@ -190,7 +137,8 @@ public:
         for (const Entry& entry : kCommands) {
             if (m_args.command == entry.name) {
                 const bool fits = m_args.positional.size() == entry.arguments &&
-                                  (!m_args.raw || m_args.command == "tree") && (!m_args.json || entry.json);
+                                  (!m_args.raw || m_args.command == "tree") &&
+                                  (!m_args.json || entry.json);
                 return fits ? (this->*entry.run)() : Usage();
             }
         }
@@ -204,7 +152,10 @@ private:
         return kExitUsage;
     }
 
-    int Fail(const std::string& what, StatusCode status) { return FailWith(what + " (" + StatusText(status) + ")"); }
+    int Fail(const std::string& what, StatusCode status)
+    {
+        return FailWith(what + " (" + StatusText(status) + ")");
+    }
 
     // A message that already carries its status code.
     int FailWith(const std::string& message)
@@ -266,23 +217,7 @@ private:
             return kExitFailure;
         }
         const DetailsTable table = BuildDetailsTable(element, Dictionary(), m_document.CodePage());
-        if (!m_args.json) {
-            for (const auto& row : table.rows) {
-                for (std::size_t i = 0; i < row.size(); ++i) {
-                    m_out << (i ? "\t" : "") << row[i];
-                }
-                m_out << "\n";
-            }
-            return kExitOk;
-        }
-        m_out << "{\"columns\": ";
-        PrintJsonRow(table.columns, m_out);
-        m_out << ", \"rows\": [";
-        for (std::size_t r = 0; r < table.rows.size(); ++r) {
-            m_out << (r ? ", " : "");
-            PrintJsonRow(table.rows[r], m_out);
-        }
-        m_out << "]}\n";
+        PrintDetails(table, m_args.json, m_out);
         return kExitOk;
     }
 
@@ -293,7 +228,8 @@ private:
             return kExitFailure;
         }
         ElementRows rows;
-        const StatusCode status = hex ? rows.OpenHex(m_document, element) : rows.OpenText(m_document, element);
+        const StatusCode status =
+            hex ? rows.OpenHex(m_document, element) : rows.OpenText(m_document, element);
         if (platform::Failed(status)) {
             return FailWith(FormatStatusString(IDS_RAW_DATA_FAILED, status));
         }
@@ -313,7 +249,8 @@ private:
         if (!element) {
             return kExitFailure;
         }
-        const StatusCode status = m_document.WriteElementData(element, m_args.positional[2].c_str());
+        const std::string& path = m_args.positional[2];
+        const StatusCode status = m_document.WriteElementData(element, path.c_str());
         return platform::Failed(status) ? Fail("cannot save the element's data", status) : kExitOk;
     }
 
@@ -331,7 +268,9 @@ private:
         if (platform::Failed(status)) {
             return Fail("cannot write the mail body", status);
         }
-        const char* form = body.kind == MailBodyKind::CompressedRtf ? "rtf" : body.kind == MailBodyKind::Html ? "html" : "text";
+        const char* form = body.kind == MailBodyKind::CompressedRtf ? "rtf"
+                           : body.kind == MailBodyKind::Html        ? "html"
+                                                                    : "text";
         m_out << form << "\t" << Shown(path) << "\n";
         return kExitOk;
     }
@@ -345,7 +284,8 @@ private:
         const StatusCode status = m_document.CheckEveryRecord([&](const RecordChecksum& record) {
             const bool good = record.readable && record.computed == record.stored;
             mismatch = mismatch || !good;
-            m_out << record.position << '\t' << platform::Format("%#010X", record.identifier) << '\t'
+            const std::string identifier = platform::Format("%#010X", record.identifier);
+            m_out << record.position << '\t' << identifier << '\t'
                   << AttributeIdentifierName(record.identifier) << '\t' << record.stored << '\t';
             if (record.readable) {
                 m_out << record.computed << '\t' << (good ? "OK" : "MISMATCH") << '\n';
@@ -375,12 +315,14 @@ private:
                 if (platform::Succeeded(file.status)) {
                     m_out << file.written << '\t' << Shown(file.name) << '\n';
                 } else {
-                    result = Fail((file.created ? "cannot write " : "cannot create ") + Shown(file.name), file.status);
+                    const char* what = file.created ? "cannot write " : "cannot create ";
+                    result = Fail(what + Shown(file.name), file.status);
                 }
             },
             &folderFailure);
         if (platform::Failed(status)) {
-            const char* step = folderFailure == FolderFailure::Open ? "cannot open " : "cannot create ";
+            const bool open = folderFailure == FolderFailure::Open;
+            const char* step = open ? "cannot open " : "cannot create ";
             return Fail(step + Shown(folder), status);
         }
         return result;
@@ -393,7 +335,10 @@ private:
             return kExitFailure;
         }
         const StatusCode copied = platform::CopyWholeFile(converted.Path(), m_args.positional[1]);
-        return platform::Failed(copied) ? Fail("cannot write " + Shown(m_args.positional[1]), copied) : kExitOk;
+        if (platform::Failed(copied)) {
+            return Fail("cannot write " + Shown(m_args.positional[1]), copied);
+        }
+        return kExitOk;
     }
 
     const Arguments& m_args;
