@@ -12,6 +12,7 @@
 
 #include "convert/unknown_object.h"
 #include "platform/com_ptr.h"
+#include "platform/gobject_ptr.h"
 
 namespace ferrule {
 
@@ -23,24 +24,8 @@ inline constexpr StatusCode STG_E_FILEALREADYEXISTS = platform::MakeStatus(0x800
 inline constexpr StatusCode STG_E_DOCFILECORRUPT = platform::MakeStatus(0x80030109);
 inline constexpr StatusCode STG_E_INVALIDFLAG = platform::MakeStatus(0x800300FF);
 
-struct GObjectUnref {
-    void operator()(void* object) const
-    {
-        if (object) {
-            g_object_unref(object);
-        }
-    }
-};
-template <class T> using GPtr = std::unique_ptr<T, GObjectUnref>;
-
-// Takes a new reference to a GObject that someone else keeps.
-template <class T> GPtr<T> GRef(T* object)
-{
-    if (object) {
-        g_object_ref(object);
-    }
-    return GPtr<T>(object);
-}
+using platform::GPtr;
+using platform::GRef;
 
 // The children of one storage, looked up by name without regard to letter case (writers
 // differ in the case of the hexadecimal digits in stream names).

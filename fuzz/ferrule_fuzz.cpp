@@ -23,6 +23,7 @@
 
 #include "convert/include/ferrule.h"
 #include "fuzz/fuzz_scratch.h"
+#include "platform/gobject_ptr.h"
 #include "tests/convert/tnef_test_reader.h"
 
 namespace {
@@ -30,10 +31,6 @@ namespace {
 using fuzz_support::TempFolderEmpty;
 
 const std::string& Folder() { return fuzz_support::Scratch(); }
-
-struct Unref {
-    void operator()(void* object) const { g_object_unref(object); }
-};
 
 // Where each piece of a structured input goes: a storage ("" for the root) and a stream.
 struct Slot {
@@ -85,16 +82,16 @@ bool WriteStructured(const std::string& path, const std::uint8_t* data, std::siz
         offset += length;
     }
     GError* error = nullptr;
-    std::unique_ptr<GsfOutput, Unref> sink(gsf_output_stdio_new(path.c_str(), &error));
+    platform::GPtr<GsfOutput> sink(gsf_output_stdio_new(path.c_str(), &error));
     if (!sink) {
         if (error) {
             g_error_free(error);
         }
         return false;
     }
-    std::unique_ptr<GsfOutfile, Unref> root(gsf_outfile_msole_new(sink.get()));
+    platform::GPtr<GsfOutfile> root(gsf_outfile_msole_new(sink.get()));
     // Storages by path ("a/b"), made on first use, parents first.
-    std::vector<std::pair<std::string, std::unique_ptr<GsfOutput, Unref>>> storages;
+    std::vector<std::pair<std::string, platform::GPtr<GsfOutput>>> storages;
     std::function<GsfOutfile*(const std::string&)> storageAt = [&](const std::string& where) {
         if (where.empty()) {
             return root.get();
@@ -107,13 +104,13 @@ bool WriteStructured(const std::string& path, const std::uint8_t* data, std::siz
         const std::size_t slash = where.rfind('/');
         GsfOutfile* parent = storageAt(slash == std::string::npos ? std::string() : where.substr(0, slash));
         const std::string name = slash == std::string::npos ? where : where.substr(slash + 1);
-        storages.emplace_back(where, std::unique_ptr<GsfOutput, Unref>(
+        storages.emplace_back(where, platform::GPtr<GsfOutput>(
                                         gsf_outfile_new_child(parent, name.c_str(), TRUE)));
         return GSF_OUTFILE(storages.back().second.get());
     };
     for (std::size_t i = 0; i < pieces.size(); ++i) {
         GsfOutfile* parent = storageAt(kSlots[i].storage);
-        std::unique_ptr<GsfOutput, Unref> child(gsf_outfile_new_child(parent, kSlots[i].stream, FALSE));
+        platform::GPtr<GsfOutput> child(gsf_outfile_new_child(parent, kSlots[i].stream, FALSE));
         if (!pieces[i].empty()) {
             gsf_output_write(child.get(), pieces[i].size(), pieces[i].data());
         }

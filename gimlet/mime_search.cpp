@@ -16,6 +16,7 @@
 #include "gimlet/temp_file_sink.h"
 #include "gimlet/uudecoder.h"
 #include "platform/file_io.h"
+#include "platform/gobject_ptr.h"
 #include "platform/files.h"
 
 namespace gimlet {
@@ -26,16 +27,7 @@ using platform::StatusCode;
 
 namespace {
 
-struct GObjectUnref {
-    void operator()(gpointer object) const
-    {
-        if (object != nullptr) {
-            g_object_unref(object);
-        }
-    }
-};
-template <typename T>
-using GPtr = std::unique_ptr<T, GObjectUnref>;
+using platform::GPtr;
 
 // Bytes read from a part's content per step; the decoders work through this much at a time.
 constexpr std::size_t kChunkSize = 64 * 1024;

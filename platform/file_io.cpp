@@ -6,28 +6,47 @@
 
 namespace platform {
 
-StatusCode ReadAll(int fd, void* buffer, std::size_t count, std::size_t* got, std::int64_t offset)
+namespace {
+
+// Repeats `step` (one read or write of `left` bytes at `done`) until `count` bytes have moved,
+// a step moves nothing or one fails. A read that moves nothing has met the end of the file; a
+// write that takes nothing would never finish, so it fails.
+// The offset of the next piece: -1 (the descriptor's position) stays -1.
+off_t PieceOffset(std::int64_t offset, std::size_t done)
 {
-    auto* bytes = static_cast<char*>(buffer);
+    return offset == kAtPosition ? -1 : static_cast<off_t>(offset) + static_cast<off_t>(done);
+}
+
+template <typename Step>
+StatusCode Transfer(std::size_t count, bool reading, std::size_t* moved, Step step)
+{
     std::size_t done = 0;
     StatusCode status = S_OK;
     while (done < count) {
-        const ssize_t n = RetryInterrupted([&] {
-            return offset == kAtPosition
-                       ? ::read(fd, bytes + done, count - done)
-                       : ::pread(fd, bytes + done, count - done, static_cast<off_t>(offset) + static_cast<off_t>(done));
-        });
+        const ssize_t n = RetryInterrupted([&] { return step(done, count - done); });
         if (n < 0) {
             status = StatusFromErrno();
             break;
         }
         if (n == 0) {
+            status = reading ? S_OK : StatusFromError(EIO);
             break;
         }
         done += static_cast<std::size_t>(n);
     }
-    *got = done;
+    *moved = done;
     return status;
+}
+
+} // namespace
+
+StatusCode ReadAll(int fd, void* buffer, std::size_t count, std::size_t* got, std::int64_t offset)
+{
+    auto* bytes = static_cast<char*>(buffer);
+    return Transfer(count, true, got, [&](std::size_t done, std::size_t left) {
+        const off_t at = PieceOffset(offset, done);
+        return at < 0 ? ::read(fd, bytes + done, left) : ::pread(fd, bytes + done, left, at);
+    });
 }
 
 StatusCode ReadWholeFile(int fd, std::size_t limit, std::string* text)
@@ -57,23 +76,14 @@ StatusCode WriteAll(int fd, const void* data, std::size_t count, std::int64_t of
                     std::size_t* written)
 {
     const auto* bytes = static_cast<const char*>(data);
-    std::size_t done = 0;
-    StatusCode status = S_OK;
-    while (done < count) {
-        const ssize_t n = RetryInterrupted([&] {
-            return offset == kAtPosition
-                       ? ::write(fd, bytes + done, count - done)
-                       : ::pwrite(fd, bytes + done, count - done, static_cast<off_t>(offset) + static_cast<off_t>(done));
-        });
-        if (n <= 0) {
-            // A write that takes nothing would never finish.
-            status = n < 0 ? StatusFromErrno() : StatusFromError(EIO);
-            break;
-        }
-        done += static_cast<std::size_t>(n);
-    }
+    std::size_t moved = 0;
+    const auto step = [&](std::size_t done, std::size_t left) {
+        const off_t at = PieceOffset(offset, done);
+        return at < 0 ? ::write(fd, bytes + done, left) : ::pwrite(fd, bytes + done, left, at);
+    };
+    const StatusCode status = Transfer(count, false, &moved, step);
     if (written) {
-        *written = done;
+        *written = moved;
     }
     return status;
 }

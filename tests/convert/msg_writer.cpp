@@ -6,26 +6,18 @@
 
 #include <gsf/gsf.h>
 
+#include "format/little_endian.h"
+#include "format/mapi.h"
+#include "platform/gobject_ptr.h"
+
 namespace testing_support {
 
 namespace {
 
-constexpr std::uint32_t kMvFlag = 0x1000;
-
-struct Unref {
-    void operator()(void* object) const
-    {
-        if (object) {
-            g_object_unref(object);
-        }
-    }
-};
-
 void PutU32(std::vector<std::uint8_t>& out, std::uint32_t value)
 {
-    for (int i = 0; i < 4; ++i) {
-        out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
-    }
+    out.resize(out.size() + 4);
+    format::StoreLe32(out.data() + out.size() - 4, value);
 }
 
 std::string StreamName(std::uint32_t tag)
@@ -44,7 +36,7 @@ std::string StreamName(std::uint32_t tag, std::uint32_t index)
 
 bool WriteStream(GsfOutfile* parent, const std::string& name, const std::vector<std::uint8_t>& bytes)
 {
-    std::unique_ptr<GsfOutput, Unref> child(gsf_outfile_new_child(parent, name.c_str(), FALSE));
+    platform::GPtr<GsfOutput> child(gsf_outfile_new_child(parent, name.c_str(), FALSE));
     if (!child) {
         return false;
     }
@@ -61,7 +53,7 @@ bool WriteTree(GsfOutfile* storage, const StorageTree& tree)
         ok = WriteStream(storage, name, bytes) && ok;
     }
     for (const auto& [name, child] : tree.storages) {
-        std::unique_ptr<GsfOutput, Unref> out(gsf_outfile_new_child(storage, name.c_str(), TRUE));
+        platform::GPtr<GsfOutput> out(gsf_outfile_new_child(storage, name.c_str(), TRUE));
         if (!out) {
             return false;
         }
@@ -85,7 +77,7 @@ bool WriteStorage(GsfOutfile* storage, const MsgProperties& properties, Header h
         }
     }
     if (properties.Embedded() || properties.Object()) {
-        std::unique_ptr<GsfOutput, Unref> object(
+        platform::GPtr<GsfOutput> object(
             gsf_outfile_new_child(storage, "__substg1.0_3701000D", TRUE));
         if (!object) {
             return false;
@@ -127,7 +119,7 @@ bool WriteChildren(GsfOutfile* root, const std::vector<MsgProperties>& recipient
         for (std::uint32_t i = 0; i < children.size(); ++i) {
             char name[40];
             std::snprintf(name, sizeof name, "%s%08X", prefix, i);
-            std::unique_ptr<GsfOutput, Unref> child(gsf_outfile_new_child(root, name, TRUE));
+            platform::GPtr<GsfOutput> child(gsf_outfile_new_child(root, name, TRUE));
             if (!child) {
                 ok = false;
                 continue;
@@ -313,14 +305,14 @@ namespace {
 template <class Write> bool WriteCompoundFile(const std::string& path, Write write)
 {
     GError* error = nullptr;
-    std::unique_ptr<GsfOutput, Unref> sink(gsf_output_stdio_new(path.c_str(), &error));
+    platform::GPtr<GsfOutput> sink(gsf_output_stdio_new(path.c_str(), &error));
     if (!sink) {
         if (error) {
             g_error_free(error);
         }
         return false;
     }
-    std::unique_ptr<GsfOutfile, Unref> root(gsf_outfile_msole_new(sink.get()));
+    platform::GPtr<GsfOutfile> root(gsf_outfile_msole_new(sink.get()));
     if (!root) {
         return false;
     }
@@ -392,7 +384,7 @@ bool MsgBuilder::WriteInto(void* target, bool topLevel) const
         PutU32(entryStream, (i << 16) | (guidIndex << 1) | (named.isString ? 1u : 0u));
     }
     {
-        std::unique_ptr<GsfOutput, Unref> nameid(
+        platform::GPtr<GsfOutput> nameid(
             gsf_outfile_new_child(root, "__nameid_version1.0", TRUE));
         ok = ok && nameid;
         if (nameid) {

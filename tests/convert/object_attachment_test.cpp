@@ -12,6 +12,7 @@
 #include "format/mapi.h"
 #include "format/tnef.h"
 #include "platform/com.h"
+#include "platform/gobject_ptr.h"
 #include "platform/memory_stream.h"
 #include "tests/convert/conversion_helpers.h"
 #include "tests/support/test_files.h"
@@ -29,15 +30,6 @@ const std::array<std::uint8_t, 16> kIidStorage = platform::GuidToBytes(platform:
 constexpr platform::GUID kCustomSet{0x5E7A11D0, 0x0102, 0x0304, {1, 1, 2, 3, 5, 8, 13, 21}};
 constexpr platform::GUID kObjectClass{0x00020906, 0, 0, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
 constexpr platform::GUID kInnerClass{0x12345678, 0x9ABC, 0xDEF0, {1, 2, 3, 4, 5, 6, 7, 8}};
-
-struct Unref {
-    void operator()(void* object) const
-    {
-        if (object) {
-            g_object_unref(object);
-        }
-    }
-};
 
 // A message with a subject, two recipients and one file attached by value.
 std::shared_ptr<MsgBuilder> InnerMessage(const std::string& subject, const std::string& file,
@@ -305,7 +297,7 @@ StorageTree ReadTree(GsfInfile* storage)
     }
     for (int i = 0; i < gsf_infile_num_children(storage); ++i) {
         const std::string name = gsf_infile_name_by_index(storage, i);
-        std::unique_ptr<GsfInput, Unref> child(gsf_infile_child_by_index(storage, i));
+        platform::GPtr<GsfInput> child(gsf_infile_child_by_index(storage, i));
         if (GSF_IS_INFILE(child.get()) && gsf_infile_num_children(GSF_INFILE(child.get())) >= 0) {
             tree.storages[name] = ReadTree(GSF_INFILE(child.get()));
             continue;
@@ -357,9 +349,9 @@ TEST(OleAttachments, StorageBecomesACompoundFileWithTheSameStreams)
     const std::string path = Scratch() + "object.cfb";
     WriteFile(path, *data);
     GError* error = nullptr;
-    std::unique_ptr<GsfInput, Unref> input(gsf_input_stdio_new(path.c_str(), &error));
+    platform::GPtr<GsfInput> input(gsf_input_stdio_new(path.c_str(), &error));
     ASSERT_TRUE(input);
-    std::unique_ptr<GsfInfile, Unref> root(gsf_infile_msole_new(input.get(), &error));
+    platform::GPtr<GsfInfile> root(gsf_infile_msole_new(input.get(), &error));
     ASSERT_TRUE(root) << (error ? error->message : "");
     ExpectSameTree(ReadTree(root.get()), object, "");
 
@@ -394,9 +386,9 @@ TEST(OleAttachments, OleObjectInsideAnEmbeddedMessage)
     const std::string path = Scratch() + "inner-object.cfb";
     WriteFile(path, *data);
     GError* error = nullptr;
-    std::unique_ptr<GsfInput, Unref> input(gsf_input_stdio_new(path.c_str(), &error));
+    platform::GPtr<GsfInput> input(gsf_input_stdio_new(path.c_str(), &error));
     ASSERT_TRUE(input);
-    std::unique_ptr<GsfInfile, Unref> root(gsf_infile_msole_new(input.get(), &error));
+    platform::GPtr<GsfInfile> root(gsf_infile_msole_new(input.get(), &error));
     ASSERT_TRUE(root);
     ExpectSameTree(ReadTree(root.get()), object, "");
     std::filesystem::remove(result.tnefPath);
