@@ -234,6 +234,53 @@ StatusCode ReadStoreText(std::string* text)
 
 // ---- Transactions ------------------------------------------------------------------------
 
+namespace {
+
+// The memory store's content, under its exclusive lock.
+StatusCode ReadMemoryStore(int fd, RegistryData* data)
+{
+    std::string text;
+    StatusCode status = Lock(fd, LOCK_EX);
+    if (Succeeded(status)) {
+        status = ReadAll(fd, &text);
+    }
+    if (Failed(status)) {
+        return status;
+    }
+    // Only this code writes the memory store; should it still not parse, start afresh.
+    return Succeeded(RegistryData::Parse(text, data)) ? S_OK : REGISTRY_S_STORE_RECOVERED;
+}
+
+// The store file's content. A store that cannot be read must not be replaced by one that
+// lacks its content (*readOnly: changes then stay in memory); a malformed one is kept aside
+// and a fresh store started.
+StatusCode ReadFileStore(const std::string& path, RegistryData* data, bool* readOnly)
+{
+    UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!fd.Valid()) {
+        // No store yet (or no folder for one): start empty.
+        *readOnly = errno != ENOENT && errno != ENOTDIR;
+        return S_OK;
+    }
+    std::string text;
+    const StatusCode read = ReadAll(fd.Get(), &text);
+    if (Failed(read) && read != E_INVALID_DATA) {
+        *readOnly = true;
+        return S_OK;
+    }
+    if (Succeeded(read) && Succeeded(RegistryData::Parse(text, data))) {
+        return S_OK;
+    }
+    // Where the folder cannot be written the broken file stays as it is and the fresh store
+    // lives in memory.
+    if (Failed(KeepBrokenStore(path, text)) || Failed(ReplaceFile(path, RegistryData().Serialize()))) {
+        *readOnly = true;
+    }
+    return REGISTRY_S_STORE_RECOVERED;
+}
+
+} // namespace
+
 StatusCode Transaction::Begin()
 {
     if (m_begun) {
@@ -242,23 +289,16 @@ StatusCode Transaction::Begin()
     m_path = RegistryStorePath();
     m_data = RegistryData();
     m_readOnly = false;
-    std::string text;
-
     m_lock = OpenMemoryStore(m_path);
     if (m_lock.Valid()) {
-        StatusCode status = Lock(m_lock.Get(), LOCK_EX);
-        if (Succeeded(status)) {
-            status = ReadAll(m_lock.Get(), &text);
-        }
+        const StatusCode status = ReadMemoryStore(m_lock.Get(), &m_data);
         if (Failed(status)) {
             m_lock.Reset();
             return status;
         }
         m_begun = true;
-        // Only this code writes the memory store; should it still not parse, start afresh.
-        return Succeeded(RegistryData::Parse(text, &m_data)) ? S_OK : REGISTRY_S_STORE_RECOVERED;
+        return status;
     }
-
     // A change replaces the store file, so the lock is taken on its folder, which stays put
     // (a lock on the file would be left behind on the replaced inode).
     const std::string folder = FolderOf(m_path);
@@ -272,30 +312,7 @@ StatusCode Transaction::Begin()
     }
     m_lock = std::move(lock);
     m_begun = true;
-
-    UniqueFd fd(::open(m_path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (!fd.Valid()) {
-        // No store yet (or no folder for one): start empty. A store we cannot read must not
-        // be replaced by one that lacks its content: changes then stay in memory.
-        m_readOnly = errno != ENOENT && errno != ENOTDIR;
-        return S_OK;
-    }
-    const StatusCode read = ReadAll(fd.Get(), &text);
-    if (Failed(read) && read != E_INVALID_DATA) {
-        m_readOnly = true;
-        return S_OK;
-    }
-    if (Succeeded(read) && Succeeded(RegistryData::Parse(text, &m_data))) {
-        return S_OK;
-    }
-
-    // Malformed: keep its bytes aside, then start a fresh store. Where the folder cannot
-    // be written the broken file stays as it is and the fresh store lives in memory.
-    if (Failed(KeepBrokenStore(m_path, text)) ||
-        Failed(ReplaceFile(m_path, RegistryData().Serialize()))) {
-        m_readOnly = true;
-    }
-    return REGISTRY_S_STORE_RECOVERED;
+    return ReadFileStore(m_path, &m_data, &m_readOnly);
 }
 
 StatusCode Transaction::SetText(RegistryRoot root, std::string_view key, std::string_view name,

@@ -138,6 +138,44 @@ bool ParseRoot(std::string_view name, RegistryRoot* root)
     return false;
 }
 
+// "[ROOT\\key\\path]" or "[ROOT]".
+bool ParseKeyLine(std::string_view line, RegistryRoot* root, std::string* keyPath)
+{
+    if (line.size() < 2 || line.back() != ']') {
+        return false;
+    }
+    const std::string_view inner = line.substr(1, line.size() - 2);
+    const std::size_t slash = inner.find('\\');
+    if (!ParseRoot(inner.substr(0, slash), root)) {
+        return false;
+    }
+    *keyPath = slash == std::string_view::npos ? "" : std::string(inner.substr(slash + 1));
+    return slash == std::string_view::npos || !keyPath->empty();
+}
+
+// "@=<data>" or "\"name\"=<data>", <data> "\"text\"" or "dword:XXXXXXXX".
+bool ParseValueLine(std::string_view line, std::string* name, RegistryValue* value)
+{
+    std::size_t pos = 0;
+    if (line.front() == '@') {
+        pos = 1;
+    } else if (!ParseQuoted(line, &pos, name)) {
+        return false;
+    }
+    if (pos >= line.size() || line[pos] != '=') {
+        return false;
+    }
+    ++pos;
+    if (pos < line.size() && line[pos] == '"') {
+        return ParseQuoted(line, &pos, &value->text) && pos == line.size();
+    }
+    if (!ParseDword(line.substr(pos), &value->number)) {
+        return false;
+    }
+    value->type = REG_DWORD;
+    return true;
+}
+
 } // namespace
 
 // ---- Content ---------------------------------------------------------------------------
@@ -300,49 +338,16 @@ StatusCode RegistryData::Parse(std::string_view text, RegistryData* data)
         }
         seenContent = true;
         if (line.front() == '[') {
-            if (line.size() < 2 || line.back() != ']') {
-                return E_INVALID_DATA;
-            }
-            const std::string_view inner = line.substr(1, line.size() - 2);
-            const std::size_t slash = inner.find('\\');
-            if (!ParseRoot(inner.substr(0, slash), &root)) {
-                return E_INVALID_DATA;
-            }
-            keyPath = slash == std::string_view::npos ? "" : std::string(inner.substr(slash + 1));
-            if (slash != std::string_view::npos && keyPath.empty()) {
-                return E_INVALID_DATA;
-            }
-            if (Failed(result.CreateKey(root, keyPath))) {
+            if (!ParseKeyLine(line, &root, &keyPath) || Failed(result.CreateKey(root, keyPath))) {
                 return E_INVALID_DATA;
             }
             haveKey = true;
             continue;
         }
-        if (!haveKey) {
-            return E_INVALID_DATA;
-        }
         std::string name;
-        std::size_t pos = 0;
-        if (line.front() == '@') {
-            pos = 1;
-        } else if (!ParseQuoted(line, &pos, &name)) {
-            return E_INVALID_DATA;
-        }
-        if (pos >= line.size() || line[pos] != '=') {
-            return E_INVALID_DATA;
-        }
-        ++pos;
         RegistryValue value;
-        if (pos < line.size() && line[pos] == '"') {
-            if (!ParseQuoted(line, &pos, &value.text) || pos != line.size()) {
-                return E_INVALID_DATA;
-            }
-        } else if (ParseDword(line.substr(pos), &value.number)) {
-            value.type = REG_DWORD;
-        } else {
-            return E_INVALID_DATA;
-        }
-        if (Failed(result.SetValue(root, keyPath, name, value))) {
+        if (!haveKey || !ParseValueLine(line, &name, &value) ||
+            Failed(result.SetValue(root, keyPath, name, value))) {
             return E_INVALID_DATA;
         }
     }
