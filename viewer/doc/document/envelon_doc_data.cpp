@@ -96,6 +96,9 @@ StatusCode CEnvelonDoc::GetElementRange(const ElementRef* element, std::uint64_t
 StatusCode CEnvelonDoc::BeginElementCopy(const ElementRef* element, const char* path,
                                          std::uint32_t* count, ComPtr<IStream>* output)
 {
+    if (!element || !path) {
+        return E_INVALIDARG;
+    }
     if (!m_stream) {
         return E_UNEXPECTED;
     }
@@ -113,9 +116,6 @@ StatusCode CEnvelonDoc::BeginElementCopy(const ElementRef* element, const char* 
 
 StatusCode CEnvelonDoc::WriteElementData(const ElementRef* element, const char* path)
 {
-    if (!element || !path) {
-        return E_INVALIDARG;
-    }
     std::uint32_t count = 0;
     ComPtr<IStream> output;
     StatusCode status = BeginElementCopy(element, path, &count, &output);
@@ -131,7 +131,7 @@ StatusCode CEnvelonDoc::WriteElementData(const ElementRef* element, const char* 
 StatusCode CEnvelonDoc::ConvertElementData(const ElementRef* element, const char* path,
                                            ElementConverter converter, void* context)
 {
-    if (!element || !path || !converter) {
+    if (!converter) {
         return E_INVALIDARG;
     }
     std::uint32_t count = 0;
