@@ -21,6 +21,7 @@
 
 #include "bench_support.h"
 #include "platform/com_ptr.h"
+#include "platform/ref_counted.h"
 #include "tests/support/tnef_walk.h"
 #include "viewer/doc/model/element.h"
 #include "viewer/doc/document/envelon_doc.h"
@@ -32,7 +33,7 @@ using namespace viewer::doc::model;
 using platform::StatusCode;
 
 // A read-only IStream over a file descriptor, positioned by hand and read with pread.
-class PreadStream final : public platform::IStream {
+class PreadStream final : public platform::RefCounted<platform::IStream> {
 public:
     static platform::ComPtr<PreadStream> Open(const std::string& path)
     {
@@ -49,26 +50,9 @@ public:
 
     StatusCode QueryInterface(const platform::IID& iid, void** object) override
     {
-        if (!object) {
-            return platform::E_POINTER;
-        }
-        if (iid == platform::IID_IUnknown || iid == platform::IID_ISequentialStream ||
-            iid == platform::IID_IStream) {
-            *object = static_cast<IStream*>(this);
-            AddRef();
-            return platform::S_OK;
-        }
-        *object = nullptr;
-        return platform::E_NOINTERFACE;
-    }
-    std::uint32_t AddRef() override { return ++m_references; }
-    std::uint32_t Release() override
-    {
-        const std::uint32_t left = --m_references;
-        if (left == 0) {
-            delete this;
-        }
-        return left;
+        return platform::AnswerQuery(
+            iid, object, {platform::IID_IUnknown, platform::IID_ISequentialStream, platform::IID_IStream},
+            static_cast<IStream*>(this));
     }
     StatusCode Read(void* buffer, std::uint32_t count, std::uint32_t* done) override
     {
@@ -128,9 +112,8 @@ public:
 
 private:
     explicit PreadStream(int fd) : m_fd(fd) {}
-    ~PreadStream() { ::close(m_fd); }
+    ~PreadStream() override { ::close(m_fd); }
 
-    std::atomic<std::uint32_t> m_references{1};
     int m_fd;
     std::uint64_t m_position = 0;
     std::uint64_t m_bytesRead = 0;

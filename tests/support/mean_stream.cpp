@@ -14,27 +14,8 @@ ComPtr<MeanStream> MeanStream::Create(std::vector<std::uint8_t> bytes, MeanStrea
 
 StatusCode MeanStream::QueryInterface(const IID& iid, void** object)
 {
-    if (!object) {
-        return E_POINTER;
-    }
-    if (iid == IID_IUnknown || iid == IID_ISequentialStream || iid == IID_IStream) {
-        *object = static_cast<IStream*>(this);
-        AddRef();
-        return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-}
-
-std::uint32_t MeanStream::AddRef() { return ++m_references; }
-
-std::uint32_t MeanStream::Release()
-{
-    const std::uint32_t left = --m_references;
-    if (left == 0) {
-        delete this;
-    }
-    return left;
+    return AnswerQuery(iid, object, {IID_IUnknown, IID_ISequentialStream, IID_IStream},
+                       static_cast<IStream*>(this));
 }
 
 StatusCode MeanStream::Read(void* buffer, std::uint32_t count, std::uint32_t* done)

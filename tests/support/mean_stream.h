@@ -9,12 +9,12 @@
 // It counts the bytes delivered and the calls made.
 #pragma once
 
-#include <atomic>
 #include <cstdint>
 #include <optional>
 #include <vector>
 
 #include "platform/com_ptr.h"
+#include "platform/ref_counted.h"
 
 namespace testing_support {
 
@@ -27,7 +27,7 @@ struct MeanStreamOptions {
     bool refuseSeekPastEnd = false;
 };
 
-class MeanStream final : public platform::IStream {
+class MeanStream final : public platform::RefCounted<platform::IStream> {
 public:
     static platform::ComPtr<MeanStream> Create(std::vector<std::uint8_t> bytes,
                                                MeanStreamOptions options = {});
@@ -40,8 +40,6 @@ public:
     std::uint64_t Position() const { return m_position; }
 
     platform::StatusCode QueryInterface(const platform::IID& iid, void** object) override;
-    std::uint32_t AddRef() override;
-    std::uint32_t Release() override;
     platform::StatusCode Read(void* buffer, std::uint32_t count, std::uint32_t* done) override;
     platform::StatusCode Write(const void* buffer, std::uint32_t count, std::uint32_t* done) override;
     platform::StatusCode Seek(std::int64_t offset, std::uint32_t origin,
@@ -63,9 +61,8 @@ private:
         : m_bytes(std::move(bytes)), m_options(options)
     {
     }
-    ~MeanStream() = default;
+    ~MeanStream() override = default;
 
-    std::atomic<std::uint32_t> m_references{1};
     std::vector<std::uint8_t> m_bytes;
     MeanStreamOptions m_options;
     std::uint64_t m_position = 0;
