@@ -9,7 +9,6 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cstdlib>
 #include <cstring>
 #include <memory>

@@ -15,8 +15,7 @@
 namespace platform {
 
 // Calls `call` again for as long as it fails with EINTR, and returns its last result.
-template <typename Call>
-auto RetryInterrupted(Call call) -> decltype(call())
+template <typename Call> auto RetryInterrupted(Call call) -> decltype(call())
 {
     for (;;) {
         const auto result = call();
@@ -40,7 +39,8 @@ inline constexpr std::int64_t kAtPosition = -1;
 // Writes all `count` bytes, at `offset` (pwrite) or at the descriptor's position. *written,
 // when given, receives the bytes written, also on failure.
 [[nodiscard]] StatusCode WriteAll(int fd, const void* data, std::size_t count,
-                                  std::int64_t offset = kAtPosition, std::size_t* written = nullptr);
+                                  std::int64_t offset = kAtPosition,
+                                  std::size_t* written = nullptr);
 [[nodiscard]] inline StatusCode WriteAll(int fd, std::string_view text,
                                          std::int64_t offset = kAtPosition)
 {

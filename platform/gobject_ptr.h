@@ -18,11 +18,9 @@ struct GObjectUnref {
     }
 };
 
-template <class T>
-using GPtr = std::unique_ptr<T, GObjectUnref>;
+template <class T> using GPtr = std::unique_ptr<T, GObjectUnref>;
 
-template <class T>
-GPtr<T> GRef(T* object)
+template <class T> GPtr<T> GRef(T* object)
 {
     if (object) {
         g_object_ref(object);

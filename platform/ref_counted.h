@@ -19,10 +19,12 @@
 
 namespace platform {
 
-template <typename... Interfaces>
-class RefCounted : public Interfaces... {
+template <typename... Interfaces> class RefCounted : public Interfaces... {
 public:
-    std::uint32_t AddRef() override { return m_references.fetch_add(1, std::memory_order_relaxed) + 1; }
+    std::uint32_t AddRef() override
+    {
+        return m_references.fetch_add(1, std::memory_order_relaxed) + 1;
+    }
 
     std::uint32_t Release() override
     {

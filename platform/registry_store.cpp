@@ -25,7 +25,6 @@ namespace {
 constexpr const char* kMemoryVariable = "PALLION_REGISTRY_MEMORY";
 constexpr const char* kMemoryName = "pallion-registry";
 
-
 std::string Setting(const char* name)
 {
     const char* value = secure_getenv(name);
@@ -74,12 +73,21 @@ void MakeFolders(const std::string& folder)
 // A store is a handful of keys; anything this large is not one of ours.
 constexpr std::size_t kMaxStoreSize = 16u << 20;
 
-StatusCode ReadAll(int fd, std::string* text) { return ReadWholeFile(fd, kMaxStoreSize, text); }
+StatusCode ReadAll(int fd, std::string* text)
+{
+    return ReadWholeFile(fd, kMaxStoreSize, text);
+}
 
 // Whole-store writes go to offset 0 of a fresh or emptied file.
-StatusCode WriteAll(int fd, std::string_view text) { return platform::WriteAll(fd, text, 0); }
+StatusCode WriteAll(int fd, std::string_view text)
+{
+    return platform::WriteAll(fd, text, 0);
+}
 
-StatusCode Lock(int fd, int operation) { return LockFile(fd, operation, LockWait::Wait); }
+StatusCode Lock(int fd, int operation)
+{
+    return LockFile(fd, operation, LockWait::Wait);
+}
 
 // Writes `text` to a new 0600 file beside `path`, flushes it and renames it over `path`, so
 // a reader or a crash sees the old store or the new one, never half of one.
@@ -143,7 +151,8 @@ bool IsOurMemoryFile(int fd)
     char target[256];
     const ssize_t size = ::readlink(link, target, sizeof target - 1);
     const std::string expected = std::string("/memfd:") + kMemoryName;
-    return size > 0 && std::string_view(target, static_cast<std::size_t>(size)).rfind(expected, 0) == 0;
+    return size > 0 &&
+           std::string_view(target, static_cast<std::size_t>(size)).rfind(expected, 0) == 0;
 }
 
 // The memory store for `path`, opened anew (its own lock), or an invalid descriptor.
@@ -154,8 +163,8 @@ UniqueFd OpenMemoryStore(const std::string& path)
     int fd = -1;
     int used = 0;
     if (std::sscanf(value.c_str(), "%ld:%d:%n", &pid, &fd, &used) < 2 || used == 0 ||
-        pid != static_cast<long>(::getpid()) || value.substr(static_cast<std::size_t>(used)) != path ||
-        !IsOurMemoryFile(fd)) {
+        pid != static_cast<long>(::getpid()) ||
+        value.substr(static_cast<std::size_t>(used)) != path || !IsOurMemoryFile(fd)) {
         return UniqueFd();
     }
     char link[64];
@@ -273,7 +282,8 @@ StatusCode ReadFileStore(const std::string& path, RegistryData* data, bool* read
     }
     // Where the folder cannot be written the broken file stays as it is and the fresh store
     // lives in memory.
-    if (Failed(KeepBrokenStore(path, text)) || Failed(ReplaceFile(path, RegistryData().Serialize()))) {
+    if (Failed(KeepBrokenStore(path, text)) ||
+        Failed(ReplaceFile(path, RegistryData().Serialize()))) {
         *readOnly = true;
     }
     return REGISTRY_S_STORE_RECOVERED;

@@ -22,8 +22,8 @@ bool IsPlainAscii(std::string_view text)
 
 bool IsExtensionChar(char c)
 {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
-           c == '_' || c == '-';
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' ||
+           c == '-';
 }
 
 // Where a name's extension starts (its last '.', not at the start), or its size.
@@ -119,7 +119,10 @@ std::string_view CutUtf8(std::string_view text, std::size_t limit)
     return text.substr(0, end);
 }
 
-bool IsControlCharacter(char32_t c) { return c < 0x20 || (c >= 0x7F && c < 0xA0); }
+bool IsControlCharacter(char32_t c)
+{
+    return c < 0x20 || (c >= 0x7F && c < 0xA0);
+}
 
 bool IsHiddenFormatting(char32_t c)
 {
@@ -169,7 +172,8 @@ std::string SafeFileName(std::string_view name)
     clean.erase(clean.find_last_not_of(". ") + 1);
     if (clean.size() > kMaxFileNameBytes) {
         const std::string extension = SafeExtension(clean);
-        const std::string_view stem = std::string_view(clean).substr(0, clean.size() - extension.size());
+        const std::string_view stem =
+            std::string_view(clean).substr(0, clean.size() - extension.size());
         clean = std::string(CutUtf8(stem, kMaxFileNameBytes - extension.size())) + extension;
     }
     return clean;

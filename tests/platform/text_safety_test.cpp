@@ -14,7 +14,10 @@ struct TextRow {
     std::string out;
 };
 
-std::string RowName(const ::testing::TestParamInfo<TextRow>& info) { return info.param.name; }
+std::string RowName(const ::testing::TestParamInfo<TextRow>& info)
+{
+    return info.param.name;
+}
 
 // ---- Decoding --------------------------------------------------------------------------
 
@@ -34,15 +37,14 @@ TEST_P(BrokenUtf8, EachBadByteIsOneReplacement)
     EXPECT_EQ(decoded, GetParam().out);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Utf8, BrokenUtf8,
-    ::testing::Values(TextRow{"StrayContinuation", "a\x80z", "a?z"},
-                      TextRow{"OverlongSlash", "a\xC0\xAFz", "a??z"},
-                      TextRow{"Surrogate", "a\xED\xA0\x80z", "a???z"},
-                      TextRow{"BeyondU10FFFF", "a\xF4\x90\x80\x80z", "a????z"},
-                      TextRow{"CutAtTheEnd", "az\xE2\x80", "az??"},
-                      TextRow{"LeadFollowedByAscii", "a\xE2z", "a?z"}),
-    RowName);
+INSTANTIATE_TEST_SUITE_P(Utf8, BrokenUtf8,
+                         ::testing::Values(TextRow{"StrayContinuation", "a\x80z", "a?z"},
+                                           TextRow{"OverlongSlash", "a\xC0\xAFz", "a??z"},
+                                           TextRow{"Surrogate", "a\xED\xA0\x80z", "a???z"},
+                                           TextRow{"BeyondU10FFFF", "a\xF4\x90\x80\x80z", "a????z"},
+                                           TextRow{"CutAtTheEnd", "az\xE2\x80", "az??"},
+                                           TextRow{"LeadFollowedByAscii", "a\xE2z", "a?z"}),
+                         RowName);
 
 TEST(Utf8, CutNeverSplitsACharacter)
 {
@@ -69,17 +71,33 @@ INSTANTIATE_TEST_SUITE_P(
                       TextRow{"Escape", "\x1B[31mred", "\\x1B[31mred"},
                       TextRow{"Delete", "a\x7F", "a\\x7F"},
                       TextRow{"C1Control", "a\xC2\x85z", "a\\x85z"},
-                      TextRow{"RightToLeftOverride", "invoice\xE2\x80\xAE" "fdp.exe", "invoice\\u{202E}fdp.exe"},
-                      TextRow{"ArabicLetterMark", "a\xD8\x9C" "b", "a\\u{061C}b"},
+                      TextRow{"RightToLeftOverride",
+                              "invoice\xE2\x80\xAE"
+                              "fdp.exe",
+                              "invoice\\u{202E}fdp.exe"},
+                      TextRow{"ArabicLetterMark",
+                              "a\xD8\x9C"
+                              "b",
+                              "a\\u{061C}b"},
                       TextRow{"ByteOrderMark", "\xEF\xBB\xBFname", "\\u{FEFF}name"},
-                      TextRow{"ZeroWidthSpace", "a\xE2\x80\x8B" "b", "a\\u{200B}b"},
-                      TextRow{"Isolate", "a\xE2\x81\xA6" "b", "a\\u{2066}b"},
+                      TextRow{"ZeroWidthSpace",
+                              "a\xE2\x80\x8B"
+                              "b",
+                              "a\\u{200B}b"},
+                      TextRow{"Isolate",
+                              "a\xE2\x81\xA6"
+                              "b",
+                              "a\\u{2066}b"},
                       TextRow{"BrokenByte", "a\xFF", "a\xEF\xBF\xBD"}),
     RowName);
 
 TEST(Display, EightBitTextIsDecodedWithItsCodePageFirst)
 {
-    EXPECT_EQ(EscapeForDisplay("d\xF6" "c\x85", 1252), "d\xC3\xB6" "c\xE2\x80\xA6");
+    EXPECT_EQ(EscapeForDisplay("d\xF6"
+                               "c\x85",
+                               1252),
+              "d\xC3\xB6"
+              "c\xE2\x80\xA6");
     EXPECT_EQ(EscapeForDisplay("\xC4", 1251), "\xD0\x94");
     // Text that is UTF-8 already is taken as it is, whatever the code page.
     EXPECT_EQ(EscapeForDisplay("\xC3\xB6\xE2\x80\xAE", 1251), "\xC3\xB6\\u{202E}");
@@ -102,17 +120,27 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(TextRow{"ParentFolders", "../../x", "x"},
                       TextRow{"AbsolutePath", "/etc/passwd", "passwd"},
                       TextRow{"WindowsPath", "C:\\Windows\\evil.exe", "evil.exe"},
-                      TextRow{"ParentAlone", "..", ""},
-                      TextRow{"ParentAfterAFolder", "a/..", ""},
-                      TextRow{"DotsOnly", "...", ""},
-                      TextRow{"HiddenFile", ".profile", "profile"},
+                      TextRow{"ParentAlone", "..", ""}, TextRow{"ParentAfterAFolder", "a/..", ""},
+                      TextRow{"DotsOnly", "...", ""}, TextRow{"HiddenFile", ".profile", "profile"},
                       TextRow{"TrailingDotsAndBlanks", " report.pdf. .", "report.pdf"},
                       TextRow{"Controls", "tab\there\r\n.txt", "tabhere.txt"},
                       TextRow{"TerminalEscape", "\x1B[31mred.txt", "[31mred.txt"},
-                      TextRow{"C1Control", "a\xC2\x9B" "b.txt", "ab.txt"},
-                      TextRow{"RightToLeftOverride", "invoice\xE2\x80\xAE" "fdp.exe", "invoicefdp.exe"},
-                      TextRow{"ArabicLetterMark", "invoice\xD8\x9C" "fdp.exe", "invoicefdp.exe"},
-                      TextRow{"ByteOrderMark", "\xEF\xBB\xBF" "a.txt", "a.txt"},
+                      TextRow{"C1Control",
+                              "a\xC2\x9B"
+                              "b.txt",
+                              "ab.txt"},
+                      TextRow{"RightToLeftOverride",
+                              "invoice\xE2\x80\xAE"
+                              "fdp.exe",
+                              "invoicefdp.exe"},
+                      TextRow{"ArabicLetterMark",
+                              "invoice\xD8\x9C"
+                              "fdp.exe",
+                              "invoicefdp.exe"},
+                      TextRow{"ByteOrderMark",
+                              "\xEF\xBB\xBF"
+                              "a.txt",
+                              "a.txt"},
                       TextRow{"NotUtf8", "bad\xFFutf8", "bad\xEF\xBF\xBDutf8"}),
     RowName);
 

@@ -19,8 +19,8 @@ constexpr std::array<const char*, 8> kViewClasses = {
 };
 
 // Rich View tries these kinds in this order.
-constexpr std::array<std::uint32_t, 5> kRichKinds = {VIEW_DATE, VIEW_OLE, VIEW_METAFILE,
-                                                     VIEW_RTF, VIEW_HTML};
+constexpr std::array<std::uint32_t, 5> kRichKinds = {VIEW_DATE, VIEW_OLE, VIEW_METAFILE, VIEW_RTF,
+                                                     VIEW_HTML};
 
 bool IsRichKind(std::uint32_t kind)
 {
@@ -39,7 +39,10 @@ const char* ViewClassName(std::uint32_t viewKind)
     return IsViewKind(viewKind) ? kViewClasses[viewKind - 1] : nullptr;
 }
 
-bool IsViewKind(std::uint32_t viewKind) { return viewKind >= VIEW_DETAILS && viewKind <= VIEW_HTML; }
+bool IsViewKind(std::uint32_t viewKind)
+{
+    return viewKind >= VIEW_DETAILS && viewKind <= VIEW_HTML;
+}
 
 std::optional<std::uint32_t> RichViewKind(const ElementRef& element)
 {

@@ -45,8 +45,8 @@ std::optional<std::uint32_t> RichViewKind(const model::ElementRef& element);
 struct CommandContext {
     const model::ElementRef* element = nullptr; // the current right view's element
     bool hasRightView = false;
-    std::uint32_t rightViewKind = 0;     // GetViewKind of the current right view
-    bool hasActiveView = false;          // the frame has an active view
+    std::uint32_t rightViewKind = 0; // GetViewKind of the current right view
+    bool hasActiveView = false;      // the frame has an active view
     bool treeShown = true;
     const model::ElementRef* mailBody = nullptr; // the document's mail body element, if any
 };
@@ -66,7 +66,8 @@ using CommandHandler = std::function<bool(std::uint32_t command)>;
 
 // Offers a command to the active view, then to the document's other views in their order,
 // then to the frame, then to the application; the first that handles it ends the search.
-bool RouteCommand(std::uint32_t command, document::DocumentView* activeView, document::CEnvelonDoc* document,
-                  const CommandHandler& frame, const CommandHandler& application);
+bool RouteCommand(std::uint32_t command, document::DocumentView* activeView,
+                  document::CEnvelonDoc* document, const CommandHandler& frame,
+                  const CommandHandler& application);
 
 } // namespace viewer::doc::frame

@@ -56,7 +56,8 @@ public:
     void ToggleTree();
 
 private:
-    bool ReplaceRightPane(document::DocumentView* sender, model::ElementRef* element, std::uint32_t viewKind);
+    bool ReplaceRightPane(document::DocumentView* sender, model::ElementRef* element,
+                          std::uint32_t viewKind);
     bool ReplaceSingleView(model::ElementRef* element, std::uint32_t viewKind);
 
     FrameHost& m_host;

@@ -222,7 +222,9 @@ std::string AttachmentFileName(const ElementRef& element, unsigned place)
     if (name.empty()) {
         name = "attachment-" + std::to_string(place);
     }
-    return name + (kind == ELEM_EMBEDDED_MESSAGE ? ".tnef" : kind == ELEM_OLE_OBJECT ? ".ole" : ".dat");
+    return name + (kind == ELEM_EMBEDDED_MESSAGE ? ".tnef"
+                   : kind == ELEM_OLE_OBJECT     ? ".ole"
+                                                 : ".dat");
 }
 
 ExtractedAttachment ExtractOne(CEnvelonDoc& document, const ElementRef& element, unsigned place,
@@ -260,7 +262,8 @@ StatusCode ExtractAttachments(CEnvelonDoc& document, const MemoryTree& tree, con
         return platform::StatusFromErrno();
     }
     unsigned place = 0;
-    for (NodeId group = index.m_firstAttachment; group != kNoNode; group = tree.NextSibling(group)) {
+    for (NodeId group = index.m_firstAttachment; group != kNoNode;
+         group = tree.NextSibling(group)) {
         ++place;
         const ElementRef* element = tree.Element(group);
         std::uint64_t offset = 0;

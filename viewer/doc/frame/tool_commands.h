@@ -35,7 +35,8 @@ std::optional<UserMessage> ChecksumOutcome(platform::StatusCode status, std::uin
                                            std::uint16_t stored);
 
 // Runs Calculate Checksum on an element (raw attribute records only) and shows the outcome.
-void CalculateChecksum(document::CEnvelonDoc& document, const model::ElementRef* element, document::MessageSink& sink);
+void CalculateChecksum(document::CEnvelonDoc& document, const model::ElementRef* element,
+                       document::MessageSink& sink);
 
 struct SaveDialogPlan {
     std::string fileName;         // proposed name; empty for none
@@ -124,9 +125,10 @@ enum class FolderFailure { None, Create, Open };
 // created exclusively, so that nothing is written outside the folder or through a link
 // planted in it. `report` hears of each attachment with data, in order. A failing folder
 // gives its status, with *folderFailure saying which step failed.
-platform::StatusCode ExtractAttachments(document::CEnvelonDoc& document, const tree::MemoryTree& tree,
-                                        const tree::TreeIndex& index, const std::string& folder,
-                                        const std::function<void(const ExtractedAttachment&)>& report,
-                                        FolderFailure* folderFailure);
+platform::StatusCode
+ExtractAttachments(document::CEnvelonDoc& document, const tree::MemoryTree& tree,
+                   const tree::TreeIndex& index, const std::string& folder,
+                   const std::function<void(const ExtractedAttachment&)>& report,
+                   FolderFailure* folderFailure);
 
 } // namespace viewer::doc::frame

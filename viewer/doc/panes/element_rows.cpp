@@ -61,8 +61,8 @@ StatusCode ElementRows::OpenText(CEnvelonDoc& document, const ElementRef* elemen
     StatusCode status = Begin(kTextRowBytes);
     TextRowContext context;
     if (platform::Succeeded(status)) {
-        status = document.ConvertElementData(element, m_file.Path().c_str(),
-                                             unicode ? UnicodeTextToRows : AnsiTextToRows, &context);
+        status = document.ConvertElementData(
+            element, m_file.Path().c_str(), unicode ? UnicodeTextToRows : AnsiTextToRows, &context);
     }
     if (platform::Succeeded(status)) {
         m_fd.Reset(::open(m_file.Path().c_str(), O_RDONLY | O_CLOEXEC));
@@ -81,7 +81,8 @@ void ElementRows::Fill(std::size_t wanted)
         const std::size_t had = m_buffer.size();
         m_buffer.resize(had + kReadBlock);
         std::size_t got = 0;
-        const StatusCode status = platform::ReadAll(m_fd.Get(), m_buffer.data() + had, kReadBlock, &got);
+        const StatusCode status =
+            platform::ReadAll(m_fd.Get(), m_buffer.data() + had, kReadBlock, &got);
         m_buffer.resize(had + got);
         m_end = platform::Failed(status) || got < kReadBlock;
     }
@@ -97,7 +98,8 @@ bool ElementRows::Next(std::string* row)
     const std::string_view bytes(m_buffer.data() + m_pos, take);
     m_pos += take;
     if (m_hex) {
-        *row = FormatHexRow(m_row++, reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
+        *row = FormatHexRow(m_row++, reinterpret_cast<const std::uint8_t*>(bytes.data()),
+                            bytes.size());
     } else {
         const std::string_view following(m_buffer.data() + m_pos,
                                          std::min(kFollowingBytes, m_buffer.size() - m_pos));
