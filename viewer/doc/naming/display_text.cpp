@@ -12,6 +12,9 @@ constexpr std::size_t kMaxCaptionChars = 255;
 
 std::string CaptionText(std::string_view text)
 {
+    if (text.size() <= kMaxCaptionChars) { // no more characters than bytes
+        return platform::EscapeForDisplay(text);
+    }
     std::size_t end = 0;
     for (std::size_t count = 0; count < kMaxCaptionChars && end < text.size(); ++count) {
         static_cast<void>(platform::NextUtf8Char(text, end));
