@@ -8,9 +8,9 @@
 
 #include "platform/memory_stream.h"
 #include "tests/support/test_files.h"
-#include "viewer/doc/app_context.h"
-#include "viewer/doc/envelon_doc.h"
-#include "viewer/doc/tree_builder.h"
+#include "viewer/doc/app/app_context.h"
+#include "viewer/doc/document/envelon_doc.h"
+#include "viewer/doc/tree/tree_builder.h"
 #include "viewer/render/metafile/metafile_pane.h"
 #include "viewer/render/metafile/svg_writer.h"
 #include "viewer/render/ole/embedded_item.h"
@@ -26,14 +26,15 @@ public:
     void Invalidate() override {}
 };
 
-void Walk(const doc::MemoryTree& tree, doc::NodeId node, std::vector<const doc::ElementRef*>& found)
+void Walk(const doc::tree::MemoryTree& tree, doc::tree::NodeId node,
+          std::vector<const doc::model::ElementRef*>& found)
 {
-    const doc::ElementRef* element = tree.Element(node);
-    if (element &&
-        (element->Kind() == doc::ELEM_METAFILE || element->Kind() == doc::ELEM_OLE_OBJECT)) {
+    const doc::model::ElementRef* element = tree.Element(node);
+    const std::uint32_t kind = element ? element->Kind() : 0;
+    if (kind == doc::model::ELEM_METAFILE || kind == doc::model::ELEM_OLE_OBJECT) {
         found.push_back(element);
     }
-    for (doc::NodeId child : tree.Children(node)) {
+    for (doc::tree::NodeId child : tree.Children(node)) {
         Walk(tree, child, found);
     }
 }
@@ -46,24 +47,24 @@ TEST(PictureCorpus, EveryRenderingAndObjectPlaysWithoutDamage)
     }
     // Element data reaches files through the file stream server of this build.
     ::setenv("PALLION_LIBDIR", PALLION_BIN_DIR, 1);
-    doc::RegisterStreamServer();
+    doc::app::RegisterStreamServer();
     int renderings = 0;
     int objects = 0;
     for (const auto& entry : fs::directory_iterator(folder)) {
         SCOPED_TRACE(entry.path().filename().string());
-        doc::CEnvelonDoc document;
+        doc::document::CEnvelonDoc document;
         document.AttachStream(
             platform::CreateMemoryStream(testing_support::ReadFile(entry.path().string())),
             entry.path().string());
-        doc::DocumentTree tree;
+        doc::tree::DocumentTree tree;
         tree.Build(document, nullptr);
-        std::vector<const doc::ElementRef*> found;
+        std::vector<const doc::model::ElementRef*> found;
         Walk(tree.GetTree(), tree.GetTree().Root(), found);
-        for (const doc::ElementRef* element : found) {
+        for (const doc::model::ElementRef* element : found) {
             const std::string path = testing_support::Scratch() + "element.bin";
             ASSERT_EQ(document.WriteElementData(element, path.c_str()), platform::S_OK);
             metafile::Picture picture;
-            if (element->Kind() == doc::ELEM_METAFILE) {
+            if (element->Kind() == doc::model::ELEM_METAFILE) {
                 std::size_t n = 0;
                 ASSERT_EQ(
                     metafile::LoadAttachmentMetafile(testing_support::ReadFile(path), picture, n),
