@@ -89,17 +89,8 @@ std::u32string Utf8ToCodePoints(std::string_view text)
 {
     std::u32string out;
     out.reserve(text.size());
-    const std::u16string units = Utf8ToUtf16(text);
-    for (std::size_t i = 0; i < units.size(); ++i) {
-        char32_t c = units[i];
-        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < units.size() && units[i + 1] >= 0xDC00 &&
-            units[i + 1] <= 0xDFFF) {
-            c = 0x10000 + ((c - 0xD800) << 10) + (units[i + 1] - 0xDC00);
-            ++i;
-        } else if (c >= 0xD800 && c <= 0xDFFF) {
-            c = 0xFFFD;
-        }
-        out.push_back(c);
+    for (std::size_t i = 0; i < text.size();) {
+        out.push_back(NextUtf8Char(text, i));
     }
     return out;
 }
