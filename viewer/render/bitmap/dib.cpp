@@ -308,7 +308,7 @@ StatusCode DecodeDib(std::span<const std::uint8_t> dib, const DibInfo& info, Ima
     PixelSink sink(decoded, info.height < 0);
     if (runLength) {
         DecodeRunLength(bits, info, sink);
-    } else if (const StatusCode status = DecodeUncompressed(bits, info, sink); status < 0) {
+    } else if (const StatusCode status = DecodeUncompressed(bits, info, sink); platform::Failed(status)) {
         return status;
     }
     image = std::move(decoded);
@@ -318,7 +318,7 @@ StatusCode DecodeDib(std::span<const std::uint8_t> dib, const DibInfo& info, Ima
 StatusCode DecodeDib(std::span<const std::uint8_t> dib, Image& image)
 {
     DibInfo info;
-    if (const StatusCode status = ReadDibInfo(dib, DibColourUse::Rgb, {}, info); status < 0) {
+    if (const StatusCode status = ReadDibInfo(dib, DibColourUse::Rgb, {}, info); platform::Failed(status)) {
         return status;
     }
     return DecodeDib(dib, info, image);

@@ -40,13 +40,13 @@ StatusCode LoadAttachmentMetafile(std::span<const std::uint8_t> data, Picture& p
                                   std::size_t& n)
 {
     std::size_t size = 0;
-    if (const StatusCode status = AttachmentMetafileSize(data, size); status < 0) {
+    if (const StatusCode status = AttachmentMetafileSize(data, size); platform::Failed(status)) {
         return status;
     }
     MetafileLayout layout;
     (void)ReadMetafileLayout(data, layout);
     if (const StatusCode status = PlayMetafile(data.first(layout.headerOffset + size), picture);
-        status < 0) {
+        platform::Failed(status)) {
         return status;
     }
     n = size;

@@ -629,7 +629,7 @@ StatusCode ReadMetafileLayout(std::span<const std::uint8_t> bytes, MetafileLayou
 StatusCode PlayMetafile(std::span<const std::uint8_t> bytes, Picture& picture)
 {
     MetafileLayout layout;
-    if (const StatusCode status = ReadMetafileLayout(bytes, layout); status < 0) {
+    if (const StatusCode status = ReadMetafileLayout(bytes, layout); platform::Failed(status)) {
         picture = {};
         return status;
     }

@@ -205,7 +205,7 @@ bool Player::DoBlit(const BlitRecord& b)
     }
     m_pixels += pixels;
     Image decoded;
-    if (const platform::StatusCode status = bitmap::DecodeDib(b.dib, info, decoded); status < 0) {
+    if (const platform::StatusCode status = bitmap::DecodeDib(b.dib, info, decoded); platform::Failed(status)) {
         return status != platform::E_FAIL;
     }
 

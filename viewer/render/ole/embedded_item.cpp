@@ -66,7 +66,7 @@ StatusCode CEmbeddedItem::LoadFromFile(EmbeddedItemHost* owner, const std::strin
         return E_UNEXPECTED;
     }
     m_site = std::make_unique<CEmbeddedItemSite>(this);
-    if (const StatusCode status = OleObject::OpenFile(path, m_object); status < 0) {
+    if (const StatusCode status = OleObject::OpenFile(path, m_object); platform::Failed(status)) {
         CloseObject();
         return status;
     }
@@ -126,7 +126,7 @@ StatusCode CEmbeddedItem::DrawObject(int dpiX, int dpiY, const PixelRect* client
         return E_UNEXPECTED;
     }
     PixelRect r = *client;
-    if (const StatusCode status = GetObjectExtent(dpiX, dpiY, &r); status < 0) {
+    if (const StatusCode status = GetObjectExtent(dpiX, dpiY, &r); platform::Failed(status)) {
         return status;
     }
     plan = {};
@@ -153,7 +153,7 @@ StatusCode CEmbeddedItem::ActivateObject()
     if (!m_owner) {
         return E_UNEXPECTED;
     }
-    if (const StatusCode status = m_owner->HandOver(*m_object); status < 0) {
+    if (const StatusCode status = m_owner->HandOver(*m_object); platform::Failed(status)) {
         return status;
     }
     m_site->OnShowWindow(true);

@@ -11,19 +11,12 @@
 
 #include <gsf/gsf.h>
 
+#include "platform/gobject_ptr.h"
 #include "platform/status.h"
 
 namespace viewer::render::ole {
 
-struct GObjectUnref {
-    void operator()(void* object) const
-    {
-        if (object) {
-            g_object_unref(object);
-        }
-    }
-};
-template <class T> using GPtr = std::unique_ptr<T, GObjectUnref>;
+using platform::GPtr;
 
 // While alive, libgsf's criticals and warnings are counted instead of printed: on a damaged
 // sector chain it complains and may hand back stale bytes, which a read then refuses. The

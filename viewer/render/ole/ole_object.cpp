@@ -87,16 +87,16 @@ StatusCode ReadPrefix(GsfInput* stream, const GsfComplaints& complaints, std::ui
 StatusCode Pump(GsfInput* stream, const GsfComplaints& complaints, std::uint64_t offset,
                 std::uint64_t count, const ContentSink& sink)
 {
-    if (const StatusCode status = Seek(stream, offset); status < 0) {
+    if (const StatusCode status = Seek(stream, offset); platform::Failed(status)) {
         return status;
     }
     std::vector<std::uint8_t> chunk;
     for (std::uint64_t done = 0; done < count;) {
         const std::uint64_t step = std::min<std::uint64_t>(kChunk, count - done);
-        if (const StatusCode status = ReadBytes(stream, complaints, step, chunk); status < 0) {
+        if (const StatusCode status = ReadBytes(stream, complaints, step, chunk); platform::Failed(status)) {
             return status;
         }
-        if (const StatusCode status = sink(chunk); status < 0) {
+        if (const StatusCode status = sink(chunk); platform::Failed(status)) {
             return status;
         }
         done += step;
@@ -155,7 +155,7 @@ StatusCode OleObject::Open(std::unique_ptr<Impl> impl, std::unique_ptr<OleObject
         return E_FAIL;
     }
     std::unique_ptr<OleObject> opened(new OleObject(std::move(impl)));
-    if (const StatusCode status = opened->Load(); status < 0) {
+    if (const StatusCode status = opened->Load(); platform::Failed(status)) {
         return status;
     }
     object = std::move(opened);

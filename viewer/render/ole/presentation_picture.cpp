@@ -17,7 +17,7 @@ StatusCode DecodePresentation(const Presentation& presentation, std::span<const 
         return platform::E_NOTIMPL;
     }
     auto image = std::make_shared<bitmap::Image>();
-    if (const StatusCode status = bitmap::DecodeDib(data, *image); status < 0) {
+    if (const StatusCode status = bitmap::DecodeDib(data, *image); platform::Failed(status)) {
         return status;
     }
     metafile::Picture out;
