@@ -1,5 +1,6 @@
 #include "platform/files.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -121,36 +122,72 @@ std::uint64_t FileTimeNow()
            static_cast<std::uint64_t>(now.tv_nsec) / 100u;
 }
 
-StatusCode CopyWholeFile(const std::string& source, const std::string& target)
+StatusCode CopyWholeFile(const std::string& source, const std::string& target,
+                         const CopyProgress& progress)
 {
     UniqueFd in(::open(source.c_str(), O_RDONLY | O_CLOEXEC));
     if (!in.Valid()) {
         return StatusFromErrno();
     }
-    UniqueFd out(::open(target.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600));
+    UniqueFd out(::open(target.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600));
     if (!out.Valid()) {
+        return StatusFromErrno();
+    }
+    // Truncated only when there is something to cut: ext4 treats any truncation to zero as
+    // "a file being replaced" and flushes all its new data when it is closed, which would
+    // make every copy into a fresh temporary file wait for the disk.
+    struct stat info {};
+    if (::fstat(out.Get(), &info) != 0) {
+        return StatusFromErrno();
+    }
+    if (info.st_size > 0 && ::ftruncate(out.Get(), 0) != 0) {
         return StatusFromErrno();
     }
     if (::ioctl(out.Get(), FICLONE, in.Get()) == 0) {
         return S_OK;
     }
+    const std::uint64_t total =
+        ::fstat(in.Get(), &info) == 0 ? static_cast<std::uint64_t>(info.st_size) : 0;
+    std::uint64_t done = 0;
+    // Between chunks only: the person sees the copy move and may stop it.
+    const auto keepGoing = [&](std::uint64_t moved) {
+        done += moved;
+        return !progress || progress(done, std::max(done, total));
+    };
     // copy_file_range moves the data inside the kernel; it may refuse across filesystems.
+    bool refused = false;
     for (;;) {
-        const ssize_t copied = RetryInterrupted([&] {
-            return ::copy_file_range(in.Get(), nullptr, out.Get(), nullptr, std::size_t{1} << 30, 0);
-        });
-        if (copied == 0) {
-            return S_OK;
-        }
-        if (copied < 0) {
-            if (errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP) {
-                break;
+        std::uint64_t chunk = 0;
+        while (chunk < kCopyChunkBytes) {
+            const ssize_t copied = RetryInterrupted([&] {
+                return ::copy_file_range(in.Get(), nullptr, out.Get(), nullptr,
+                                         kCopyChunkBytes - chunk, 0);
+            });
+            if (copied > 0) {
+                chunk += static_cast<std::uint64_t>(copied);
+                continue;
             }
-            return StatusFromErrno();
+            if (copied < 0) {
+                if (errno != EXDEV && errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP) {
+                    return StatusFromErrno();
+                }
+                refused = true;
+            }
+            break;
         }
+        if (chunk > 0 && !keepGoing(chunk)) {
+            return E_CANCELLED;
+        }
+        if (refused || chunk < kCopyChunkBytes) {
+            break;
+        }
+    }
+    if (!refused) {
+        return S_OK;
     }
     // Continue from wherever copy_file_range stopped (file offsets moved together).
     char buffer[1 << 16];
+    std::uint64_t sinceReport = 0;
     for (;;) {
         std::size_t got = 0;
         StatusCode status = ReadAll(in.Get(), buffer, sizeof buffer, &got);
@@ -159,6 +196,13 @@ StatusCode CopyWholeFile(const std::string& source, const std::string& target)
         }
         if (Failed(status) || got < sizeof buffer) {
             return status;
+        }
+        sinceReport += got;
+        if (sinceReport >= kCopyChunkBytes) {
+            if (!keepGoing(sinceReport)) {
+                return E_CANCELLED;
+            }
+            sinceReport = 0;
         }
     }
 }

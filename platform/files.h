@@ -98,8 +98,18 @@ std::uint32_t TickCount();
 // Current time as 100-nanosecond intervals since 1601-01-01 UTC.
 std::uint64_t FileTimeNow();
 
-// Whole-file copy: asks the kernel first (a reflink, then copy_file_range), then falls back
-// to a read/write loop. `target` is created or truncated.
-[[nodiscard]] StatusCode CopyWholeFile(const std::string& source, const std::string& target);
+// Told how far a long copy has come (bytes done, bytes in all); returning false cancels it,
+// and the copy then ends with E_CANCELLED.
+using CopyProgress = std::function<bool(std::uint64_t done, std::uint64_t total)>;
+
+// Long copies move at most this much between two progress calls, so that a cancel is
+// never far away.
+inline constexpr std::uint64_t kCopyChunkBytes = 64ull << 20;
+
+// Whole-file copy: asks the kernel first (a reflink, then copy_file_range in chunks of
+// kCopyChunkBytes, calling `progress` between them), then falls back to a read/write loop.
+// `target` is created or truncated; a cancelled copy leaves it as far as it came.
+[[nodiscard]] StatusCode CopyWholeFile(const std::string& source, const std::string& target,
+                                       const CopyProgress& progress = {});
 
 } // namespace platform

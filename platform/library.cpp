@@ -94,8 +94,14 @@ std::string ResolveLibraryPath(const std::string& name)
         start = end + 1;
     }
     const std::string folder = ExecutableFolder();
-    if (!folder.empty() && IsRegularFile(folder + name)) {
-        return RealPath(folder + name);
+    if (folder.empty()) {
+        return {};
+    }
+    // Beside the program in a build, in lib/pallion beside its bin/ once installed.
+    for (const std::string& candidate : {folder + name, folder + "../lib/pallion/" + name}) {
+        if (IsRegularFile(candidate)) {
+            return RealPath(candidate);
+        }
     }
     return {};
 }

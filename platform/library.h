@@ -44,16 +44,16 @@ private:
 
 // Loads a library by file name ("libferrule.so"): from the folders of $PALLION_LIBDIR
 // (colon separated, read at this call), then the folder of the running executable, then
-// dlopen's own search. A name with a '/' is loaded as that path only. Not found or not
-// loadable: E_MOD_NOT_FOUND.
+// ../lib/pallion beside that folder (the installed layout), then dlopen's own search. A
+// name with a '/' is loaded as that path only. Not found or not loadable: E_MOD_NOT_FOUND.
 [[nodiscard]] StatusCode LoadLibraryByName(const std::string& name, Library* library);
 
 // Loads exactly the file at `path`. Failure: E_MOD_NOT_FOUND.
 [[nodiscard]] StatusCode LoadLibraryFromPath(const std::string& path, Library* library);
 
 // The full path LoadLibraryByName would take for `name`: the first existing file among the
-// candidates of $PALLION_LIBDIR and the executable's folder; empty when only dlopen's own
-// search is left.
+// candidates of $PALLION_LIBDIR, the executable's folder and ../lib/pallion beside it;
+// empty when only dlopen's own search is left.
 std::string ResolveLibraryPath(const std::string& name);
 
 // The folder of the running executable, with a trailing '/'; empty when unknown.

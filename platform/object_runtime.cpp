@@ -1,5 +1,6 @@
 #include "platform/object_runtime.h"
 
+#include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <memory>
@@ -9,6 +10,7 @@
 #include <vector>
 
 #include "platform/com_ptr.h"
+#include "platform/files.h"
 #include "platform/library.h"
 #include "platform/registry.h"
 #include "platform/text.h"
@@ -133,6 +135,19 @@ bool IsTrustedServerPath(const std::string& path)
     return ::lstat(file.c_str(), &fileInfo) == 0 && S_ISREG(fileInfo.st_mode) &&
            OwnedByUs(fileInfo) && !WritableByOthers(fileInfo) &&
            ::stat(folder.c_str(), &folderInfo) == 0 && !WritableByOthers(folderInfo);
+}
+
+StatusCode CoInitialize()
+{
+    const std::string folder = TempFolder();
+    struct stat info {};
+    if (::stat(folder.c_str(), &info) != 0) {
+        return StatusFromErrno();
+    }
+    if (!S_ISDIR(info.st_mode)) {
+        return StatusFromError(ENOTDIR);
+    }
+    return ::access(folder.c_str(), W_OK | X_OK) == 0 ? S_OK : StatusFromErrno();
 }
 
 StatusCode CoCreateInstance(const CLSID& clsid, IUnknown* outer, std::uint32_t /*clsctx*/,

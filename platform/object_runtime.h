@@ -30,6 +30,11 @@ inline constexpr const char* kDllCanUnloadNowName = "DllCanUnloadNow";
 inline constexpr const char* kDllRegisterServerName = "DllRegisterServer";
 inline constexpr const char* kDllUnregisterServerName = "DllUnregisterServer";
 
+// The runtime's start: every object it hands out for a document works on files in the
+// temporary folder, so that folder must be a directory this process can write. Otherwise
+// the platform's error for it.
+[[nodiscard]] StatusCode CoInitialize();
+
 // Reads the default value of "<progId>\CLSID" in the class root. No such key or value, or
 // a value that is not a class identifier: CO_E_CLASSSTRING.
 [[nodiscard]] StatusCode CLSIDFromProgID(std::string_view progId, CLSID* clsid);

@@ -35,6 +35,8 @@ inline constexpr StatusCode E_SHARING_VIOLATION = MakeStatus(0x80070020);
 inline constexpr StatusCode E_INVALIDARG = MakeStatus(0x80070057);
 inline constexpr StatusCode E_MOD_NOT_FOUND = MakeStatus(0x8007007E);
 inline constexpr StatusCode E_PROC_NOT_FOUND = MakeStatus(0x8007007F);
+// The person cancelled a long operation (ERROR_CANCELLED): no error to report.
+inline constexpr StatusCode E_CANCELLED = MakeStatus(0x800704C7);
 
 constexpr bool Succeeded(StatusCode status) { return status >= 0; }
 constexpr bool Failed(StatusCode status) { return status < 0; }

@@ -11,6 +11,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/com_ptr.h"
 #include "platform/file_io.h"
 #include "platform/text.h"
 #include "stream/module.h"
@@ -80,7 +81,8 @@ StatusCode StreamOnFile::QueryInterface(const IID& iid, void** object)
     if (iid == IID_IPersist || iid == IID_IPersistFile) {
         return AnswerQuery(iid, object, {IID_IPersist, IID_IPersistFile}, static_cast<IPersistFile*>(this));
     }
-    return AnswerQuery(iid, object, {IID_IUnknown, IID_IStream}, static_cast<IStream*>(this));
+    return AnswerQuery(iid, object, {IID_IUnknown, IID_IStream, IID_IRillexFileStream},
+                       static_cast<IStream*>(this));
 }
 
 StatusCode StreamOnFile::ReadDirect(std::uint8_t* buffer, std::uint64_t offset,
@@ -285,10 +287,25 @@ StatusCode StreamOnFile::CopyTo(IStream* target, std::uint64_t count, std::uint6
     if (!target) {
         return STG_E_INVALIDPOINTER;
     }
-    std::lock_guard guard(m_lock);
     if (count == 0) {
         return S_OK;
     }
+    // The interface is answered with the object's IStream face.
+    ComPtr<IStream> other;
+    if (Succeeded(target->QueryInterface(IID_IRillexFileStream, other.PutVoid()))) {
+        std::uint64_t moved = 0;
+        StatusCode status = S_OK;
+        if (KernelCopyTo(*static_cast<StreamOnFile*>(other.Get()), count, &moved, &status)) {
+            if (read) {
+                *read = moved;
+            }
+            if (written) {
+                *written = moved;
+            }
+            return status;
+        }
+    }
+    std::lock_guard guard(m_lock);
     std::unique_ptr<std::uint8_t[]> chunk(new (std::nothrow) std::uint8_t[kChunkSize]);
     if (!chunk) {
         return E_OUTOFMEMORY;
@@ -331,6 +348,60 @@ StatusCode StreamOnFile::CopyTo(IStream* target, std::uint64_t count, std::uint6
         *written = totalWritten;
     }
     return status;
+}
+
+bool StreamOnFile::KernelCopyTo(StreamOnFile& target, std::uint64_t count, std::uint64_t* moved,
+                                StatusCode* status)
+{
+    // Copying a file onto itself overlaps; the memory loop handles that.
+    if (&target == this) {
+        return false;
+    }
+    // Both locks at once, in an order that cannot deadlock against a copy the other way.
+    std::scoped_lock both(m_lock, target.m_lock);
+    if (!m_file.Valid() || !target.m_file.Valid()) {
+        *status = E_UNEXPECTED;
+        return true;
+    }
+    if (!m_canRead || !target.m_canWrite) {
+        *status = E_ACCESSDENIED;
+        return true;
+    }
+    target.DropReadAhead();
+    std::uint64_t done = 0;
+    *status = S_OK;
+    while (done < count) {
+        auto in = static_cast<off_t>(m_position);
+        auto out = static_cast<off_t>(target.m_position);
+        const auto want = static_cast<std::size_t>(std::min(count - done, kKernelCopyChunk));
+        const ssize_t n = RetryInterrupted([&] {
+            return ::copy_file_range(m_file.Get(), &in, target.m_file.Get(), &out, want, 0);
+        });
+        if (n < 0) {
+            // Before anything moved, a refusal of the pair (other filesystems, an old
+            // kernel) is left to the memory loop; later it is a failure like any other.
+            const bool refused =
+                errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP;
+            if (done == 0 && refused) {
+                return false;
+            }
+            *status = StatusFromErrno();
+            break;
+        }
+        if (n == 0) {
+            break; // the end of the source
+        }
+        done += static_cast<std::uint64_t>(n);
+        m_position += static_cast<std::uint64_t>(n);
+        target.m_position += static_cast<std::uint64_t>(n);
+    }
+    if (done > 0) {
+        m_accessed = FileTimeNow();
+        target.m_modified = m_accessed;
+        target.m_accessed = m_accessed;
+    }
+    *moved = done;
+    return true;
 }
 
 StatusCode StreamOnFile::Commit(std::uint32_t) { return S_OK; }

@@ -19,6 +19,14 @@ inline constexpr platform::StatusCode STG_E_MEDIUMFULL = platform::MakeStatus(0x
 // Size of the read-ahead window and of CopyTo's chunks.
 inline constexpr std::uint32_t kChunkSize = 65536;
 
+// Asked of a CopyTo target through QueryInterface: answered only by this server's own file
+// streams, so that a copy between two of them can stay inside the kernel.
+inline constexpr platform::IID IID_IRillexFileStream{
+    0x4e1000ae, 0x0f7b, 0x444d, {0xb7, 0x93, 0x96, 0x6e, 0x13, 0x5a, 0x0f, 0x93}};
+
+// The largest piece a kernel copy moves in one call.
+inline constexpr std::uint64_t kKernelCopyChunk = 64ull << 20;
+
 class StreamOnFile final : public platform::RefCounted<platform::IStream, platform::IPersistFile> {
 public:
     // A new object with one reference and no file; nullptr when memory is exhausted.
@@ -75,6 +83,10 @@ private:
     platform::StatusCode ReadDirect(std::uint8_t* buffer, std::uint64_t offset,
                                     std::uint32_t count, std::uint32_t* got);
     void DropReadAhead() { m_windowLength = 0; }
+    // CopyTo into another file stream through copy_file_range. false (nothing moved) when
+    // the kernel refuses the pair, so that the caller copies through memory instead.
+    bool KernelCopyTo(StreamOnFile& target, std::uint64_t count, std::uint64_t* moved,
+                      platform::StatusCode* status);
 
     std::recursive_mutex m_lock;
 

@@ -612,3 +612,50 @@ TEST(StreamOnFile, TwoThreadsOnOneObjectKeepEachOperationWhole)
     EXPECT_EQ(stream->AddRef(), 2u);
     EXPECT_EQ(stream->Release(), 1u);
 }
+
+TEST(StreamOnFile, CopyToAnotherFileStreamStaysInTheKernelAndKeepsBothPositions)
+{
+    // More than one kernel chunk, from the middle of the source into the middle of a target
+    // whose tail must survive (the read-write mode never truncates).
+    const std::string source = TempDir() + "kernel-source";
+    const std::string target = TempDir() + "kernel-target";
+    constexpr std::uint64_t kSkip = 1000;
+    const std::uint64_t count = rillex::kKernelCopyChunk + 4096;
+    {
+        auto bytes = Pattern(4096, 7);
+        const int fd = ::open(source.c_str(), O_CREAT | O_WRONLY | O_TRUNC, 0600);
+        ASSERT_GE(fd, 0);
+        ASSERT_EQ(::ftruncate(fd, static_cast<off_t>(kSkip + count)), 0);
+        ASSERT_EQ(
+            ::pwrite(fd, bytes.data(), bytes.size(), static_cast<off_t>(kSkip + count - 4096)),
+            4096);
+        ::close(fd);
+    }
+    WriteFile(target, std::string(10, 'T'));
+
+    auto in = OpenStream(source, kReadOnly);
+    auto out = OpenStream(target, kModeReadWrite);
+    ASSERT_TRUE(in && out);
+    ASSERT_EQ(in->Seek(static_cast<std::int64_t>(kSkip), STREAM_SEEK_SET, nullptr), S_OK);
+    ASSERT_EQ(out->Seek(4, STREAM_SEEK_SET, nullptr), S_OK);
+    std::uint64_t read = 0;
+    std::uint64_t written = 0;
+    ASSERT_EQ(in->CopyTo(out.Get(), UINT64_MAX, &read, &written), S_OK);
+    EXPECT_EQ(read, count);
+    EXPECT_EQ(written, count);
+    EXPECT_EQ(Position(in.Get()), kSkip + count);
+    EXPECT_EQ(Position(out.Get()), 4 + count);
+    in.Reset();
+    out.Reset();
+
+    struct stat info {};
+    ASSERT_EQ(::stat(target.c_str(), &info), 0);
+    EXPECT_EQ(static_cast<std::uint64_t>(info.st_size), 4 + count);
+    const int fd = ::open(target.c_str(), O_RDONLY);
+    std::vector<std::uint8_t> head(4), tail(4096);
+    ASSERT_EQ(::pread(fd, head.data(), 4, 0), 4);
+    ASSERT_EQ(::pread(fd, tail.data(), 4096, static_cast<off_t>(4 + count - 4096)), 4096);
+    ::close(fd);
+    EXPECT_EQ(head, std::vector<std::uint8_t>(4, 'T'));
+    EXPECT_EQ(tail, Pattern(4096, 7));
+}

@@ -51,7 +51,11 @@ public:
     // Opens a file the user chose: ".msg" converted through the conversion library, ".eml"
     // through the MIME extraction library, anything else copied to a private temporary file.
     // Failures are reported through the message sink; false means the document stays empty.
-    bool OpenFromPath(const char* path);
+    // A long copy reports to `progress`; when that cancels, nothing is reported, no
+    // temporary file is left and Cancelled() tells the caller.
+    bool OpenFromPath(const char* path, const platform::CopyProgress& progress = {});
+    // The last OpenFromPath stopped because the progress callback cancelled it.
+    bool Cancelled() const { return m_cancelled; }
 
     // Opens a file for a tool that only reads it: ".msg" and ".eml" files as OpenFromPath
     // does, any other file where it lies, without a private copy. A missing file, or one that
@@ -130,9 +134,13 @@ public:
 
     [[nodiscard]] StatusCode GetElementRange(const model::ElementRef* element, std::uint64_t* offset,
                                              std::uint32_t* count);
-    [[nodiscard]] StatusCode WriteElementData(const model::ElementRef* element, const char* path);
+    // The copies below report to `progress` between chunks of at most
+    // platform::kCopyChunkBytes; when it cancels they end with E_CANCELLED.
+    [[nodiscard]] StatusCode WriteElementData(const model::ElementRef* element, const char* path,
+                                              const platform::CopyProgress& progress = {});
     [[nodiscard]] StatusCode ConvertElementData(const model::ElementRef* element, const char* path,
-                                                ElementConverter converter, void* context);
+                                                ElementConverter converter, void* context,
+                                                const platform::CopyProgress& progress = {});
     [[nodiscard]] StatusCode ExtractRtfBody(const model::ElementRef* element, const char* path);
     // Copies the element's bytes into an open file at its position; a range reaching past
     // the end of the stream copies what there is. *written receives the bytes written.
@@ -170,6 +178,7 @@ private:
     std::uint32_t m_codePage = platform::kDefaultCodePage;
     std::string m_pathName;
     MessageSink* m_sink = nullptr;
+    bool m_cancelled = false;
     std::vector<DocumentView*> m_views;
 };
 

@@ -114,7 +114,8 @@ StatusCode CEnvelonDoc::BeginElementCopy(const ElementRef* element, const char* 
     return CreateFileStream(path, kModeReadWrite, output);
 }
 
-StatusCode CEnvelonDoc::WriteElementData(const ElementRef* element, const char* path)
+StatusCode CEnvelonDoc::WriteElementData(const ElementRef* element, const char* path,
+                                         const CopyProgress& progress)
 {
     std::uint32_t count = 0;
     ComPtr<IStream> output;
@@ -122,14 +123,29 @@ StatusCode CEnvelonDoc::WriteElementData(const ElementRef* element, const char* 
     if (Failed(status)) {
         return status;
     }
-    // A range reaching past the end of the stream copies what there is.
-    status = m_stream->CopyTo(output.Get(), count, nullptr, nullptr);
+    // A range reaching past the end of the stream copies what there is. Chunk by chunk, so
+    // that a long copy can show how far it came and be stopped.
+    std::uint64_t done = 0;
+    while (done < count) {
+        const std::uint64_t chunk = std::min<std::uint64_t>(count - done, kCopyChunkBytes);
+        std::uint64_t read = 0;
+        status = m_stream->CopyTo(output.Get(), chunk, &read, nullptr);
+        done += read;
+        if (Failed(status) || read < chunk) {
+            break;
+        }
+        if (progress && !progress(done, count)) {
+            status = E_CANCELLED;
+            break;
+        }
+    }
     const StatusCode truncated = TruncateAtPosition(output.Get());
     return Failed(status) ? status : truncated;
 }
 
 StatusCode CEnvelonDoc::ConvertElementData(const ElementRef* element, const char* path,
-                                           ElementConverter converter, void* context)
+                                           ElementConverter converter, void* context,
+                                           const CopyProgress& progress)
 {
     if (!converter) {
         return E_INVALIDARG;
@@ -142,6 +158,7 @@ StatusCode CEnvelonDoc::ConvertElementData(const ElementRef* element, const char
     }
     auto buffer = std::make_unique<std::uint8_t[]>(kConvertPiece);
     std::uint64_t done = 0;
+    std::uint64_t sinceReport = 0;
     while (done < count) {
         std::uint32_t got = 0;
         status = m_stream->Read(buffer.get(), kConvertPiece, &got);
@@ -160,6 +177,13 @@ StatusCode CEnvelonDoc::ConvertElementData(const ElementRef* element, const char
             return status;
         }
         done += got;
+        sinceReport += got;
+        if (progress && sinceReport >= kCopyChunkBytes) {
+            sinceReport = 0;
+            if (!progress(std::min<std::uint64_t>(done, count), count)) {
+                return E_CANCELLED;
+            }
+        }
     }
     return TruncateAtPosition(output.Get());
 }

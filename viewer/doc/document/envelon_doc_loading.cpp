@@ -104,9 +104,10 @@ bool CEnvelonDoc::NeedsConversion(const std::string& path)
     return HasExtension(path, ".msg") || HasExtension(path, ".eml");
 }
 
-bool CEnvelonDoc::OpenFromPath(const char* path)
+bool CEnvelonDoc::OpenFromPath(const char* path, const CopyProgress& progress)
 {
     ReleaseContents();
+    m_cancelled = false;
     if (!path || !*path) {
         Report(LoadString(IDS_OPEN_FAILED));
         return false;
@@ -125,7 +126,12 @@ bool CEnvelonDoc::OpenFromPath(const char* path)
             return false;
         }
         tnefFile = TempFile(copy);
-        if (Failed(CopyWholeFile(source, copy))) {
+        const StatusCode status = CopyWholeFile(source, copy, progress);
+        if (status == E_CANCELLED) {
+            m_cancelled = true;
+            return false;
+        }
+        if (Failed(status)) {
             Report(LoadString(IDS_OPEN_FAILED));
             return false;
         }

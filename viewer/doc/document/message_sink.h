@@ -8,8 +8,8 @@
 namespace viewer::doc::document {
 
 enum class MessageIcon { Error, Warning, Information };
-enum class MessageButtons { Ok, OkCancel };
-enum class MessageAnswer { Ok, Cancel };
+enum class MessageButtons { Ok, OkCancel, YesNo };
+enum class MessageAnswer { Ok, Cancel, Yes, No };
 
 class MessageSink {
 public:

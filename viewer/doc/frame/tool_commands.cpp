@@ -106,17 +106,30 @@ void CalculateChecksum(CEnvelonDoc& document, const ElementRef* element, Message
     }
 }
 
-StatusCode SaveMailBody(CEnvelonDoc& document, const MailBody& body, const std::string& path)
+StatusCode SaveMailBody(CEnvelonDoc& document, const MailBody& body, const std::string& path,
+                        const platform::CopyProgress& progress)
 {
     switch (PlanSaveMailBody(body).write) {
     case BodyWrite::ExtractRtf:
         return document.ExtractRtfBody(body.element, path.c_str());
     case BodyWrite::WriteData:
-        return document.WriteElementData(body.element, path.c_str());
+        return document.WriteElementData(body.element, path.c_str(), progress);
     case BodyWrite::None:
         break;
     }
     return platform::E_INVALIDARG;
+}
+
+void ReportSaveOutcome(StatusCode status, const std::string& path, MessageSink& sink)
+{
+    if (status == platform::E_CANCELLED) {
+        platform::TempFile(path).Remove();
+        return;
+    }
+    if (platform::Failed(status)) {
+        sink.Show(FormatStatusString(IDS_SAVE_FAILED, status), MessageIcon::Error,
+                  MessageButtons::Ok);
+    }
 }
 
 // ---- Open Attachment -------------------------------------------------------------------
@@ -191,6 +204,20 @@ OpenAttachmentResult OpenAttachment(const ElementRef* element, AttachmentHost& h
     host.BeginWaitCursor();
     StatusCode status = host.WriteElementData(*element, path);
     const bool written = platform::Succeeded(status);
+    if (status == platform::E_CANCELLED) {
+        host.EndWaitCursor();
+        return OpenAttachmentResult::Cancelled;
+    }
+    // A program is never handed to the desktop, which would run it; saving stays possible.
+    if (written && host.RunsAsProgram(path, element->m_name)) {
+        host.EndWaitCursor();
+        file.Remove();
+        if (sink.Show(LoadString(IDS_ATTACHMENT_REFUSED), MessageIcon::Warning,
+                      MessageButtons::YesNo) == MessageAnswer::Yes) {
+            host.SaveElementData(*element);
+        }
+        return OpenAttachmentResult::Refused;
+    }
     if (written) {
         status = ShellCodeToStatus(host.ShellOpen(path));
     }

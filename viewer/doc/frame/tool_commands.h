@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 
+#include "platform/files.h"
 #include "platform/status.h"
 #include "viewer/doc/document/message_sink.h"
 #include "viewer/doc/model/mail_body.h"
@@ -59,9 +60,16 @@ struct SaveBodyPlan {
 // body or the element allows neither write.
 SaveBodyPlan PlanSaveMailBody(const model::MailBody& body);
 
-// Writes the body to `path` as the plan says.
+// Writes the body to `path` as the plan says; a plain write reports to `progress`.
 platform::StatusCode SaveMailBody(document::CEnvelonDoc& document, const model::MailBody& body,
-                                  const std::string& path);
+                                  const std::string& path,
+                                  const platform::CopyProgress& progress = {});
+
+// What follows a write to a file the person chose (Save Data, Save Mail Body): a cancel
+// removes the file and shows nothing, a failure shows 534 with the status; a person who
+// believes a save worked would otherwise lose the data.
+void ReportSaveOutcome(platform::StatusCode status, const std::string& path,
+                       document::MessageSink& sink);
 
 // ---- Open Attachment ---------------------------------------------------------------------
 
@@ -76,6 +84,11 @@ public:
     virtual bool OpenDocument(const std::string& path) = 0;
     // Opens a file with its registered application; the shell's code (above 32: success).
     virtual int ShellOpen(const std::string& path) = 0;
+    // Whether the desktop would run the written file rather than show it, judged by its
+    // content and by the attachment's `name`.
+    virtual bool RunsAsProgram(const std::string& path, const std::string& name) = 0;
+    // Save Data to Disk, offered instead of running a program.
+    virtual void SaveElementData(const model::ElementRef& element) = 0;
     virtual void BeginWaitCursor() {}
     virtual void EndWaitCursor() {}
 };
@@ -94,11 +107,12 @@ std::string CreateAttachmentTempFile(const std::string& name, std::uint32_t tick
 
 enum class OpenAttachmentResult {
     NotApplicable,   // the element allows neither opening
-    Cancelled,       // the user declined the warning
+    Cancelled,       // the user declined the warning or stopped the write
     NoTemporaryFile, // no temporary file could be made (nothing shown)
     WriteFailed,     // 533 shown
     LaunchFailed,    // 533 shown, file deleted
     Launched,        // the file stays for the application
+    Refused,         // a program: not handed over, 535 offered Save instead
     MessageOpened,   // embedded message written, opened as a document, file deleted
     MessageFailed,   // writing or opening the embedded message failed (nothing shown)
 };

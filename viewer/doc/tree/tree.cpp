@@ -16,6 +16,15 @@ const MemoryTree::Node* MemoryTree::Get(NodeId node) const
     return node != kNoNode && node <= m_nodes.size() ? &m_nodes[node - 1] : nullptr;
 }
 
+const std::vector<NodeId>* MemoryTree::ChildrenOf(NodeId node) const
+{
+    if (node == kNoNode) {
+        return &m_top;
+    }
+    const Node* n = Get(node);
+    return n ? &n->children : nullptr;
+}
+
 NodeId MemoryTree::Insert(NodeId parent, NodeId after, std::string caption, int image,
                           std::unique_ptr<ElementRef> element)
 {
@@ -29,32 +38,27 @@ NodeId MemoryTree::Insert(NodeId parent, NodeId after, std::string caption, int 
             return kNoNode;
         }
     }
+    std::size_t position = ChildCount(parent);
+    if (after == kNoNode) {
+        position = 0;
+    } else if (after != kInsertLast) {
+        position = Get(after)->row + std::size_t{1};
+    }
     Node node;
     node.caption = std::move(caption);
     node.element = std::move(element);
     node.parent = parent;
     node.image = image;
+    node.row = static_cast<std::uint32_t>(position);
     m_nodes.push_back(std::move(node));
     const NodeId id = m_nodes.size();
-
-    NodeId& first = parent == kNoNode ? m_firstTop : Get(parent)->firstChild;
-    NodeId& last = parent == kNoNode ? m_lastTop : Get(parent)->lastChild;
-    if (after == kInsertLast) {
-        after = last;
-    }
-    if (after == kNoNode) {
-        Get(id)->next = first;
-        first = id;
-        if (last == kNoNode) {
-            last = id;
-        }
-    } else {
-        Node* sibling = Get(after);
-        Get(id)->next = sibling->next;
-        sibling->next = id;
-        if (last == after) {
-            last = id;
-        }
+    // Looked up after the push: the node vector may have moved.
+    std::vector<NodeId>& list = parent == kNoNode ? m_top : Get(parent)->children;
+    list.insert(list.begin() + static_cast<std::ptrdiff_t>(position), id);
+    // Only an insertion before the end renumbers the siblings after it; the walk always
+    // appends.
+    for (std::size_t i = position + 1; i < list.size(); ++i) {
+        Get(list[i])->row = static_cast<std::uint32_t>(i);
     }
     return id;
 }
@@ -98,22 +102,40 @@ ElementRef* MemoryTree::Element(NodeId node) const
     return n ? n->element.get() : nullptr;
 }
 
+// The top level is reached through Child and ChildCount only: FirstChild of no node is none.
 NodeId MemoryTree::FirstChild(NodeId node) const
 {
-    const Node* n = Get(node);
-    return n ? n->firstChild : kNoNode;
+    return Get(node) ? Child(node, 0) : kNoNode;
 }
 
 NodeId MemoryTree::NextSibling(NodeId node) const
 {
     const Node* n = Get(node);
-    return n ? n->next : kNoNode;
+    return n ? Child(n->parent, std::size_t{n->row} + 1) : kNoNode;
 }
 
 NodeId MemoryTree::Parent(NodeId node) const
 {
     const Node* n = Get(node);
     return n ? n->parent : kNoNode;
+}
+
+std::size_t MemoryTree::ChildCount(NodeId node) const
+{
+    const std::vector<NodeId>* children = ChildrenOf(node);
+    return children ? children->size() : 0;
+}
+
+NodeId MemoryTree::Child(NodeId node, std::size_t index) const
+{
+    const std::vector<NodeId>* children = ChildrenOf(node);
+    return children && index < children->size() ? (*children)[index] : kNoNode;
+}
+
+std::size_t MemoryTree::Row(NodeId node) const
+{
+    const Node* n = Get(node);
+    return n ? n->row : 0;
 }
 
 void MemoryTree::Expand(NodeId node)
@@ -131,12 +153,8 @@ bool MemoryTree::IsExpanded(NodeId node) const
 
 std::vector<NodeId> MemoryTree::Children(NodeId node) const
 {
-    std::vector<NodeId> children;
-    for (NodeId child = node == kNoNode ? m_firstTop : FirstChild(node); child != kNoNode;
-         child = NextSibling(child)) {
-        children.push_back(child);
-    }
-    return children;
+    const std::vector<NodeId>* children = ChildrenOf(node);
+    return children ? *children : std::vector<NodeId>();
 }
 
 NodeId MemoryTree::FindByPath(std::string_view path) const
@@ -155,13 +173,7 @@ NodeId MemoryTree::FindByPath(std::string_view path) const
         for (char digit : part) {
             index = index * 10 + static_cast<unsigned long>(digit - '0');
         }
-        if (first) {
-            node = index == 0 ? Root() : kNoNode;
-        } else {
-            for (node = FirstChild(node); node != kNoNode && index > 0; --index) {
-                node = NextSibling(node);
-            }
-        }
+        node = first ? (index == 0 ? Root() : kNoNode) : Child(node, index);
         if (node == kNoNode || dot == path.size()) {
             return node;
         }

@@ -40,6 +40,12 @@ public:
     virtual NodeId FirstChild(NodeId node) const = 0;
     virtual NodeId NextSibling(NodeId node) const = 0;
     virtual NodeId Parent(NodeId node) const = 0;
+    // Positional access for item views, which ask by row: the number of children of `node`
+    // (kNoNode: of the top level), its child at `index` (kNoNode when out of range), and a
+    // node's index among its siblings.
+    virtual std::size_t ChildCount(NodeId node) const = 0;
+    virtual NodeId Child(NodeId node, std::size_t index) const = 0;
+    virtual std::size_t Row(NodeId node) const = 0;
 
     virtual void Select(NodeId node) = 0;
     virtual void Expand(NodeId node) = 0;
@@ -60,12 +66,16 @@ public:
     NodeId FirstChild(NodeId node) const override;
     NodeId NextSibling(NodeId node) const override;
     NodeId Parent(NodeId node) const override;
+    // Each O(1): a node keeps its children in order and its own row.
+    std::size_t ChildCount(NodeId node) const override;
+    NodeId Child(NodeId node, std::size_t index) const override;
+    std::size_t Row(NodeId node) const override;
 
     void Select(NodeId node) override { m_selected = node; }
     void Expand(NodeId node) override;
 
     // The first top-level node.
-    NodeId Root() const { return m_firstTop; }
+    NodeId Root() const { return m_top.empty() ? kNoNode : m_top.front(); }
     NodeId Selected() const { return m_selected; }
     bool IsExpanded(NodeId node) const;
     std::size_t NodeCount() const { return m_nodes.size(); }
@@ -80,20 +90,19 @@ private:
     struct Node {
         std::string caption;
         std::unique_ptr<model::ElementRef> element;
+        std::vector<NodeId> children;
         NodeId parent = kNoNode;
-        NodeId firstChild = kNoNode;
-        NodeId lastChild = kNoNode;
-        NodeId next = kNoNode;
+        std::uint32_t row = 0; // index in the parent's children (or among the top level)
         int image = 0;
         bool expanded = false;
     };
 
     Node* Get(NodeId node);
     const Node* Get(NodeId node) const;
+    const std::vector<NodeId>* ChildrenOf(NodeId node) const;
 
     std::vector<Node> m_nodes; // NodeId n is m_nodes[n - 1]
-    NodeId m_firstTop = kNoNode;
-    NodeId m_lastTop = kNoNode;
+    std::vector<NodeId> m_top;
     NodeId m_selected = kNoNode;
 };
 

@@ -208,3 +208,25 @@ TEST_F(DataAccess, DamagedRtfBodyFailsWithoutLeftovers)
     EXPECT_EQ(m_doc.ExtractRtfBody(plain.get(), (Scratch() + "never.rtf").c_str()), E_INVALIDARG);
     EXPECT_FALSE(FileExists(Scratch() + "never.rtf"));
 }
+
+TEST_F(DataAccess, ProgressSeesTheCopyAndCanStopIt)
+{
+    Attach(Pattern(100));
+    const std::string out = TempDir() + "progress.bin";
+    auto value = Value(0x37010102, kLayoutCounted, 10, 50, ELEM_ATTACH_DATA_BIN);
+    std::vector<std::pair<std::uint64_t, std::uint64_t>> calls;
+    const auto record = [&calls](bool goOn) {
+        return [&calls, goOn](std::uint64_t done, std::uint64_t total) {
+            calls.emplace_back(done, total);
+            return goOn;
+        };
+    };
+    ASSERT_EQ(m_doc.WriteElementData(value.get(), out.c_str(), record(true)), S_OK);
+    EXPECT_EQ(calls, (std::vector<std::pair<std::uint64_t, std::uint64_t>>{{50, 50}}));
+    EXPECT_EQ(m_doc.WriteElementData(value.get(), out.c_str(), record(false)),
+              platform::E_CANCELLED);
+    PieceLog log;
+    EXPECT_EQ(m_doc.ConvertElementData(value.get(), out.c_str(), LogPieces, &log, record(false)),
+              S_OK)
+        << "a copy shorter than one chunk is not asked";
+}

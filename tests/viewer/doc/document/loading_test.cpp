@@ -115,6 +115,27 @@ TEST_F(Loading, CopiesAnyOtherFileLeavingTheOriginalAloneAndNothingBehind)
     EXPECT_EQ(ReadFile(path), SampleTnef());
 }
 
+TEST_F(Loading, CancelledCopyShowsNothingAndLeavesNothingBehind)
+{
+    const auto before = TempFolderEntries();
+    const std::string path = Write("cancel.dat", SampleTnef());
+    CEnvelonDoc doc;
+    doc.SetMessageSink(&m_sink);
+    bool asked = false;
+    const bool opened = doc.OpenFromPath(path.c_str(), [&asked](std::uint64_t, std::uint64_t) {
+        asked = true;
+        return false;
+    });
+    if (!asked) {
+        GTEST_SKIP() << "the file system cloned the file: there was no copy to stop";
+    }
+    EXPECT_FALSE(opened);
+    EXPECT_TRUE(doc.Cancelled());
+    EXPECT_FALSE(doc.HasStream());
+    EXPECT_TRUE(m_sink.Messages().empty());
+    EXPECT_EQ(TempFolderEntries(), before);
+}
+
 TEST_F(Loading, PathsThatOnlyLookLikeMessagesAreCopied)
 {
     UseFerrule("missing");

@@ -417,11 +417,20 @@ public:
         launched.push_back(path);
         return shellCode;
     }
+    bool RunsAsProgram(const std::string& path, const std::string&) override
+    {
+        existedWhenJudged = testing_support::FileExists(path);
+        return program;
+    }
+    void SaveElementData(const ElementRef&) override { ++saves; }
 
     platform::StatusCode writeStatus = platform::S_OK;
     bool openResult = true;
     int shellCode = 42;
     bool existedWhenOpened = false;
+    bool program = false;
+    bool existedWhenJudged = false;
+    int saves = 0;
     std::vector<std::string> written, opened, launched;
 };
 
@@ -490,6 +499,78 @@ TEST(OpenAttachment, FailedLaunchOrWriteShowsTheErrorAndRemovesTheFile)
     EXPECT_FALSE(testing_support::FileExists(host.written.back()));
     ASSERT_EQ(sink.Messages().size(), 2u);
     EXPECT_NE(sink.Messages()[1].text.find("0X80070005"), std::string::npos);
+}
+
+// Goes on past the warning (OK) and answers the refusal's Yes/No question as set.
+class RefusalSink final : public MessageSink {
+public:
+    explicit RefusalSink(MessageAnswer answer) : m_answer(answer) {}
+    MessageAnswer Show(const std::string& text, MessageIcon icon, MessageButtons buttons) override
+    {
+        messages.push_back({text, icon, buttons});
+        return buttons == MessageButtons::YesNo ? m_answer : MessageAnswer::Ok;
+    }
+    std::vector<RecordingMessageSink::Message> messages;
+
+private:
+    MessageAnswer m_answer;
+};
+
+TEST(OpenAttachment, ProgramIsNeverLaunchedAndSaveIsOffered)
+{
+    auto data = Make(ELEM_ATTACH_DATA_BIN);
+    data->m_name = "invoice.pdf";
+    FakeAttachmentHost host;
+    host.program = true; // judged by what was written, whatever the name says
+
+    RefusalSink declined(MessageAnswer::No);
+    EXPECT_EQ(OpenAttachment(data.get(), host, declined), OpenAttachmentResult::Refused);
+    EXPECT_TRUE(host.existedWhenJudged);
+    EXPECT_TRUE(host.launched.empty());
+    EXPECT_FALSE(testing_support::FileExists(host.written.back()));
+    ASSERT_EQ(declined.messages.size(), 2u);
+    EXPECT_EQ(declined.messages[1].text,
+              "This attachment is a program or an installer, which is not opened from a mail. "
+              "Do you want to save it to disk instead?");
+    EXPECT_EQ(declined.messages[1].icon, MessageIcon::Warning);
+    EXPECT_EQ(declined.messages[1].buttons, MessageButtons::YesNo);
+    EXPECT_EQ(host.saves, 0);
+
+    RefusalSink accepted(MessageAnswer::Yes);
+    EXPECT_EQ(OpenAttachment(data.get(), host, accepted), OpenAttachmentResult::Refused);
+    EXPECT_EQ(host.saves, 1);
+    EXPECT_TRUE(host.launched.empty());
+}
+
+TEST(OpenAttachment, CancelledWriteShowsNothingAndLeavesNoFile)
+{
+    auto data = Make(ELEM_ATTACH_DATA_BIN);
+    data->m_name = "big.iso";
+    FakeAttachmentHost host;
+    host.writeStatus = platform::E_CANCELLED;
+    RecordingMessageSink sink;
+    EXPECT_EQ(OpenAttachment(data.get(), host, sink), OpenAttachmentResult::Cancelled);
+    EXPECT_FALSE(testing_support::FileExists(host.written.back()));
+    EXPECT_EQ(sink.Messages().size(), 1u); // the warning only
+}
+
+TEST(SaveOutcome, FailureIsReportedAndCancelLeavesNoFile)
+{
+    const std::string path = testing_support::TempDir() + "saved.bin";
+    RecordingMessageSink sink;
+    testing_support::WriteFile(path, std::string("half"));
+    ReportSaveOutcome(platform::S_OK, path, sink);
+    EXPECT_TRUE(sink.Messages().empty());
+    EXPECT_TRUE(testing_support::FileExists(path));
+
+    ReportSaveOutcome(platform::E_CANCELLED, path, sink);
+    EXPECT_TRUE(sink.Messages().empty());
+    EXPECT_FALSE(testing_support::FileExists(path));
+
+    ReportSaveOutcome(platform::E_ACCESSDENIED, path, sink);
+    ASSERT_EQ(sink.Messages().size(), 1u);
+    EXPECT_EQ(sink.Messages()[0].text, "Failed on saving data to disk. (0X80070005)");
+    EXPECT_EQ(sink.Messages()[0].icon, MessageIcon::Error);
 }
 
 TEST(OpenAttachment, ShellCodes)
