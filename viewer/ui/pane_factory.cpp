@@ -1,0 +1,43 @@
+// One line per right-pane class: a new pane is a CElementView in a file of its own plus its
+// line here. Until then, its kind is shown by the details pane.
+#include <QKeyEvent>
+
+#include "viewer/doc/model/element.h"
+#include "viewer/doc/frame/commands.h"
+#include "viewer/doc/frame/pane_swap.h"
+#include "viewer/doc/frame/tool_commands.h"
+#include "viewer/ui/child_frame.h"
+#include "viewer/ui/envelon_view.h"
+#include "viewer/ui/pane_view.h"
+
+namespace viewer::ui {
+
+using namespace viewer::doc::frame;
+using namespace viewer::doc::model;
+
+PaneView* CreatePaneView(std::uint32_t viewKind, const PaneContext& context, QWidget* parent)
+{
+    switch (viewKind) {
+    case VIEW_DETAILS:
+        return new CEnvelonView(context, parent);
+    default:
+        break;
+    }
+    // CTimeForm, COLEView, CMetaView, CHexView, CTextView, CRTFView and CMyHTMView.
+    return IsViewKind(viewKind) ? new CEnvelonView(context, parent, viewKind) : nullptr;
+}
+
+void PaneView::RequestContextMenu(const QPoint& globalPos) const
+{
+    if (m_context.frame) {
+        m_context.frame->ShowContextMenu(globalPos);
+    }
+}
+
+bool IsContextMenuKey(const QKeyEvent& event)
+{
+    return event.key() == Qt::Key_Menu ||
+           (event.key() == Qt::Key_F10 && event.modifiers() == Qt::ShiftModifier);
+}
+
+} // namespace viewer::ui
