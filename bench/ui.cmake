@@ -1,0 +1,12 @@
+# The desktop viewer: process start to the first document window (sample, 200 000 nodes,
+# 1 GiB, beside cp), and the tree pane showing 200 000 nodes and expanding 20 000 children.
+# Both make their streams with make-large-tnef under $TMPDIR and remove them.
+pallion_add_benchmark(ui_start SOURCES ${CMAKE_CURRENT_LIST_DIR}/ui_start_bench.cpp)
+target_compile_definitions(bench_ui_start PRIVATE
+    PALLION_BENCH_DIR="${PALLION_BENCH_DIR}" PALLION_SAMPLE="${PROJECT_SOURCE_DIR}/samples/sample.tnef")
+add_dependencies(bench_ui_start pallion make-large-tnef rillex tagora gimlet)
+
+pallion_add_benchmark(ui_tree SOURCES ${CMAKE_CURRENT_LIST_DIR}/ui_tree_bench.cpp
+    LIBS pallion_ui rillex_objects)
+target_compile_definitions(bench_ui_tree PRIVATE PALLION_BENCH_DIR="${PALLION_BENCH_DIR}")
+add_dependencies(bench_ui_tree make-large-tnef)
