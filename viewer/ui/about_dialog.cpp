@@ -11,7 +11,8 @@ namespace viewer::ui {
 
 CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent)
 {
-    const QString title = QString::fromUtf8(viewer::doc::naming::LoadString(viewer::doc::naming::IDS_APP_TITLE));
+    const QString title =
+        QString::fromUtf8(viewer::doc::naming::LoadString(viewer::doc::naming::IDS_APP_TITLE));
     setWindowTitle(tr("About %1").arg(title));
     auto* icon = new QLabel;
     icon->setPixmap(QIcon(QStringLiteral(":/pallion/pallion.svg")).pixmap(48, 48));

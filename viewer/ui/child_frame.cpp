@@ -6,9 +6,9 @@
 #include <QStackedWidget>
 
 #include "platform/text_safety.h"
-#include "viewer/doc/model/element.h"
 #include "viewer/doc/document/envelon_doc.h"
 #include "viewer/doc/frame/safe_open.h"
+#include "viewer/doc/model/element.h"
 #include "viewer/doc/naming/strings.h"
 #include "viewer/ui/commands.h"
 #include "viewer/ui/envelon_app.h"

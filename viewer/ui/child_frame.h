@@ -62,7 +62,8 @@ public:
     viewer::doc::frame::CElementView* RecreateRightPane(std::uint32_t viewKind) override;
     viewer::doc::frame::CElementView* CreateSingleView(std::uint32_t viewKind) override;
     void DestroySingleView(viewer::doc::frame::CElementView* view) override;
-    void Broadcast(viewer::doc::document::DocumentView* sender, viewer::doc::model::ElementRef* hint) override;
+    void Broadcast(viewer::doc::document::DocumentView* sender,
+                   viewer::doc::model::ElementRef* hint) override;
     void ShowSplitter(bool shown) override;
     void AttachSplitterViews(bool attach) override;
     viewer::doc::document::DocumentView* TreeView() override;

@@ -14,8 +14,8 @@
 #include <QPointer>
 #include <QStringList>
 
-#include "viewer/doc/frame/app_commands.h"
 #include "viewer/doc/app/app_context.h"
+#include "viewer/doc/frame/app_commands.h"
 #include "viewer/ui/file_chooser.h"
 #include "viewer/ui/message_box.h"
 
@@ -49,7 +49,10 @@ public:
     CMainFrame& MainFrame() const { return *m_mainFrame; }
 
     viewer::doc::document::MessageSink& Sink() const { return *m_sink; }
-    void SetMessageSink(viewer::doc::document::MessageSink* sink) { m_sink = sink ? sink : &m_boxes; }
+    void SetMessageSink(viewer::doc::document::MessageSink* sink)
+    {
+        m_sink = sink ? sink : &m_boxes;
+    }
     FileChooser& Chooser() const { return *m_chooser; }
     void SetFileChooser(FileChooser* chooser) { m_chooser = chooser ? chooser : &m_dialogs; }
     void SetDesktopOpener(DesktopOpener opener);

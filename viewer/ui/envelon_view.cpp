@@ -7,8 +7,8 @@
 #include <QKeyEvent>
 
 #include "viewer/doc/app/app_context.h"
-#include "viewer/doc/model/element.h"
 #include "viewer/doc/document/envelon_doc.h"
+#include "viewer/doc/model/element.h"
 #include "viewer/ui/commands.h"
 
 namespace viewer::ui {

@@ -6,8 +6,8 @@
 
 #include <QTreeWidget>
 
-#include "viewer/doc/panes/details_rows.h"
 #include "viewer/doc/model/element.h"
+#include "viewer/doc/panes/details_rows.h"
 #include "viewer/ui/pane_view.h"
 
 namespace viewer::ui {
@@ -25,7 +25,8 @@ public:
     bool TakeOver(CElementView* previous) override;
     viewer::doc::model::ElementRef* GetElement() const override { return m_state.element; }
     void SetElement(viewer::doc::model::ElementRef* element) override { m_state.element = element; }
-    void OnUpdate(viewer::doc::document::DocumentView* sender, viewer::doc::model::ElementRef* hint) override;
+    void OnUpdate(viewer::doc::document::DocumentView* sender,
+                  viewer::doc::model::ElementRef* hint) override;
     bool OnCommand(std::uint32_t command) override;
 
     // PaneView

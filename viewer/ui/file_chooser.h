@@ -23,13 +23,15 @@ public:
     virtual std::string OpenFileName(QWidget* parent, const std::string& folder) = 0;
     // A save dialog as the plan says (proposed name, default extension, filter, overwrite
     // prompt): the full path chosen, or empty.
-    virtual std::string SaveFileName(QWidget* parent, const viewer::doc::frame::SaveDialogPlan& plan) = 0;
+    virtual std::string SaveFileName(QWidget* parent,
+                                     const viewer::doc::frame::SaveDialogPlan& plan) = 0;
 };
 
 class QtFileChooser final : public FileChooser {
 public:
     std::string OpenFileName(QWidget* parent, const std::string& folder) override;
-    std::string SaveFileName(QWidget* parent, const viewer::doc::frame::SaveDialogPlan& plan) override;
+    std::string SaveFileName(QWidget* parent,
+                             const viewer::doc::frame::SaveDialogPlan& plan) override;
 };
 
 } // namespace viewer::ui

@@ -5,8 +5,8 @@
 #include <QPainter>
 
 #include "viewer/doc/app/app_context.h"
-#include "viewer/doc/model/element.h"
 #include "viewer/doc/document/envelon_doc.h"
+#include "viewer/doc/model/element.h"
 #include "viewer/doc/tree/tree_builder.h"
 #include "viewer/ui/child_frame.h"
 #include "viewer/ui/commands.h"

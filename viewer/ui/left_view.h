@@ -8,9 +8,9 @@
 
 #include <QTreeView>
 
+#include "viewer/doc/document/view.h"
 #include "viewer/doc/tree/tree.h"
 #include "viewer/doc/tree/tree_index.h"
-#include "viewer/doc/document/view.h"
 #include "viewer/ui/pane_view.h"
 
 namespace viewer::ui {
@@ -29,7 +29,8 @@ public:
     // Shows a walked tree: only its expanded nodes open, its selected node current.
     void ShowTree(std::unique_ptr<viewer::doc::tree::MemoryTree> tree);
 
-    void OnUpdate(viewer::doc::document::DocumentView* sender, viewer::doc::model::ElementRef* hint) override;
+    void OnUpdate(viewer::doc::document::DocumentView* sender,
+                  viewer::doc::model::ElementRef* hint) override;
     bool OnCommand(std::uint32_t command) override;
 
     const viewer::doc::tree::TreeIndex& Index() const { return m_index; }

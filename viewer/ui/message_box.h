@@ -8,8 +8,9 @@ namespace viewer::ui {
 
 class QtMessageSink final : public viewer::doc::document::MessageSink {
 public:
-    viewer::doc::document::MessageAnswer Show(const std::string& text, viewer::doc::document::MessageIcon icon,
-                                    viewer::doc::document::MessageButtons buttons) override;
+    viewer::doc::document::MessageAnswer
+    Show(const std::string& text, viewer::doc::document::MessageIcon icon,
+         viewer::doc::document::MessageButtons buttons) override;
 };
 
 } // namespace viewer::ui

@@ -2,10 +2,10 @@
 // line here. Until then, its kind is shown by the details pane.
 #include <QKeyEvent>
 
-#include "viewer/doc/model/element.h"
 #include "viewer/doc/frame/commands.h"
 #include "viewer/doc/frame/pane_swap.h"
 #include "viewer/doc/frame/tool_commands.h"
+#include "viewer/doc/model/element.h"
 #include "viewer/ui/child_frame.h"
 #include "viewer/ui/envelon_view.h"
 #include "viewer/ui/pane_view.h"

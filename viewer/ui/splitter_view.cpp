@@ -5,8 +5,8 @@
 #include <QKeyEvent>
 #include <QResizeEvent>
 
-#include "viewer/doc/model/element.h"
 #include "viewer/doc/document/envelon_doc.h"
+#include "viewer/doc/model/element.h"
 #include "viewer/ui/left_view.h"
 
 namespace viewer::ui {

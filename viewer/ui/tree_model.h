@@ -20,7 +20,8 @@ class TreeModel final : public QAbstractItemModel {
     Q_OBJECT
 
 public:
-    explicit TreeModel(std::unique_ptr<viewer::doc::tree::MemoryTree> tree, QObject* parent = nullptr);
+    explicit TreeModel(std::unique_ptr<viewer::doc::tree::MemoryTree> tree,
+                       QObject* parent = nullptr);
     ~TreeModel() override;
 
     const viewer::doc::tree::MemoryTree& Tree() const { return *m_tree; }

@@ -4,8 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include "viewer/doc/frame/tool_commands.h"
 #include "viewer/doc/frame/safe_open.h"
+#include "viewer/doc/frame/tool_commands.h"
 
 namespace viewer::doc::frame {
 namespace {
