@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <map>
 
+#include "platform/base64.h"
 #include "platform/text.h"
 #include "viewer/render/bitmap/png_encoder.h"
 
@@ -77,25 +78,6 @@ std::string Escape(std::string_view utf8)
                 out += static_cast<char>(c);
             }
         }
-    }
-    return out;
-}
-
-std::string Base64(const std::vector<std::uint8_t>& bytes)
-{
-    static constexpr char kDigits[] =
-        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-    std::string out;
-    out.reserve((bytes.size() + 2) / 3 * 4);
-    for (std::size_t i = 0; i < bytes.size(); i += 3) {
-        const std::size_t left = bytes.size() - i;
-        const std::uint32_t chunk = std::uint32_t{bytes[i]} << 16 |
-                                    (left > 1 ? std::uint32_t{bytes[i + 1]} << 8 : 0) |
-                                    (left > 2 ? bytes[i + 2] : 0);
-        out += kDigits[(chunk >> 18) & 63];
-        out += kDigits[(chunk >> 12) & 63];
-        out += left > 1 ? kDigits[(chunk >> 6) & 63] : '=';
-        out += left > 2 ? kDigits[chunk & 63] : '=';
     }
     return out;
 }
@@ -324,11 +306,14 @@ private:
         if (!image.image || image.image->Empty() || bitmap::EncodePng(*image.image, png) < 0) {
             return {};
         }
-        return "<image x=\"" + Num(image.target.left) + "\" y=\"" + Num(image.target.top) +
-               "\" width=\"" + Num(image.target.Width()) + "\" height=\"" +
-               Num(image.target.Height()) + "\" preserveAspectRatio=\"none\"" +
-               (image.smooth ? "" : " image-rendering=\"optimizeSpeed\"") +
-               " xlink:href=\"data:image/png;base64," + Base64(png) + "\"/>";
+        std::string element = "<image x=\"" + Num(image.target.left) + "\" y=\"" +
+                              Num(image.target.top) + "\" width=\"" + Num(image.target.Width()) +
+                              "\" height=\"" + Num(image.target.Height()) +
+                              "\" preserveAspectRatio=\"none\"" +
+                              (image.smooth ? "" : " image-rendering=\"optimizeSpeed\"") +
+                              " xlink:href=\"data:image/png;base64,";
+        platform::AppendBase64(element, png);
+        return element + "\"/>";
     }
 
     const Picture& m_picture;

@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "format/little_endian.h"
+#include "platform/base64.h"
 #include "platform/format.h"
 #include "viewer/render/richtext/picture_check_p.h"
 
@@ -16,27 +17,6 @@ constexpr std::string_view kHead =
     "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\">"
     "<title></title></head>\n<body>\n";
 constexpr std::string_view kTail = "</body></html>\n";
-
-void AppendBase64(std::string& out, std::span<const std::uint8_t> bytes)
-{
-    static constexpr char kDigits[] =
-        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-    std::size_t i = 0;
-    for (; bytes.size() - i >= 3; i += 3) {
-        const std::uint32_t v = bytes[i] << 16 | bytes[i + 1] << 8 | bytes[i + 2];
-        for (int shift = 18; shift >= 0; shift -= 6) {
-            out.push_back(kDigits[(v >> shift) & 63]);
-        }
-    }
-    if (i < bytes.size()) {
-        const bool two = bytes.size() - i == 2;
-        const std::uint32_t v = bytes[i] << 16 | (two ? bytes[i + 1] << 8 : 0);
-        out.push_back(kDigits[(v >> 18) & 63]);
-        out.push_back(kDigits[(v >> 12) & 63]);
-        out.push_back(two ? kDigits[(v >> 6) & 63] : '=');
-        out.push_back('=');
-    }
-}
 
 std::string Points(std::int64_t twips)
 {
@@ -292,7 +272,7 @@ class HtmlWriter {
         const PictureSize size = DisplaySize(picture);
         m_out += "<img width=\"" + std::to_string(size.width / 15) + "\" height=\"" +
                  std::to_string(size.height / 15) + "\" alt=\"\" src=\"data:" + mime + ";base64,";
-        AppendBase64(m_out, data);
+        platform::AppendBase64(m_out, data);
         m_out.append("\">");
         return true;
     }

@@ -1,0 +1,68 @@
+#include "viewer/items/item_export.h"
+
+#include "viewer/items/property_tags.h"
+#include "viewer/items/vcard.h"
+
+namespace viewer::items {
+
+namespace {
+
+bool HasAppointmentTimes(const Message& message)
+{
+    const PropertyReader props(message.properties, message.codePage);
+    return props.Time(PidLidAppointmentStartWhole) && props.Time(PidLidAppointmentEndWhole);
+}
+
+} // namespace
+
+ItemClass ItemClassOf(const Message& message)
+{
+    const PropertyReader props(message.properties, message.codePage);
+    if (const auto messageClass = props.Text(PR_MESSAGE_CLASS)) {
+        return ClassifyMessageClass(*messageClass);
+    }
+    return ClassifyMessageClass(message.attMessageClass.value_or(""));
+}
+
+ExportFormat ExportFormatOf(const Message& message)
+{
+    switch (ItemClassOf(message)) {
+    case ItemClass::Contact:
+        return ExportFormat::Card;
+    case ItemClass::Other:
+    case ItemClass::Note:
+        return HasAppointmentTimes(message) ? ExportFormat::Calendar : ExportFormat::None;
+    default:
+        return ExportFormat::Calendar;
+    }
+}
+
+std::string_view FileExtensionOf(ExportFormat format)
+{
+    switch (format) {
+    case ExportFormat::Calendar:
+        return ".ics";
+    case ExportFormat::Card:
+        return ".vcf";
+    default:
+        return "";
+    }
+}
+
+std::optional<std::string> ExportItem(const Message& message, const ExportOptions& options)
+{
+    const ItemClass itemClass = ItemClassOf(message);
+    switch (ExportFormatOf(message)) {
+    case ExportFormat::Card:
+        return WriteCard(message);
+    case ExportFormat::Calendar:
+        if (itemClass == ItemClass::Task || itemClass == ItemClass::TaskRequest) {
+            return WriteTask(message, options);
+        }
+        return WriteEvent(message, itemClass, options);
+    default:
+        return std::nullopt;
+    }
+}
+
+} // namespace viewer::items
