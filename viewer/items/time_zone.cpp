@@ -27,7 +27,6 @@ constexpr std::size_t kRuleYear = 6;
 constexpr std::size_t kRuleBias = 22;
 constexpr std::size_t kRuleStandardDate = 34;
 constexpr std::size_t kRuleDaylightDate = 50;
-constexpr std::size_t kSystemTimeSize = 16;
 // [MS-OXOCAL] allows at most 1024 rules.
 constexpr std::size_t kMaxRules = 1024;
 // Local time stays within a day of UTC, which the calendar arithmetic's margin allows for.
