@@ -8,17 +8,18 @@
 #include <span>
 #include <string>
 
+#include "format/mapi.h"
 #include "viewer/items/calendar_time.h"
 #include "viewer/items/content_lines.h"
 #include "viewer/items/global_object_id.h"
 #include "viewer/items/item_export.h"
-#include "viewer/items/property_tags.h"
 #include "viewer/items/recurrence.h"
 #include "viewer/items/time_zone.h"
 
 namespace {
 
 using namespace viewer::items;
+using namespace ::format;
 
 void Check(bool condition)
 {

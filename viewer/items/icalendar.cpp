@@ -4,16 +4,18 @@
 #include <cmath>
 #include <set>
 
+#include "format/mapi.h"
 #include "platform/format.h"
 #include "viewer/items/calendar_time.h"
 #include "viewer/items/content_lines.h"
 #include "viewer/items/global_object_id.h"
 #include "viewer/items/item_fields_p.h"
-#include "viewer/items/property_tags.h"
 #include "viewer/items/recurrence.h"
 #include "viewer/items/time_zone.h"
 
 namespace viewer::items {
+
+using namespace ::format;
 
 namespace {
 

@@ -1,9 +1,11 @@
 #include "viewer/items/item_export.h"
 
-#include "viewer/items/property_tags.h"
+#include "format/mapi.h"
 #include "viewer/items/vcard.h"
 
 namespace viewer::items {
+
+using namespace ::format;
 
 namespace {
 

@@ -1,10 +1,12 @@
 #include "viewer/items/item_fields_p.h"
 
+#include "format/mapi.h"
 #include "platform/files.h"
 #include "viewer/items/global_object_id.h"
-#include "viewer/items/property_tags.h"
 
 namespace viewer::items {
+
+using namespace ::format;
 
 namespace {
 

@@ -3,13 +3,15 @@
 #include <algorithm>
 #include <array>
 
+#include "format/mapi.h"
 #include "platform/base64.h"
 #include "viewer/items/calendar_time.h"
 #include "viewer/items/content_lines.h"
 #include "viewer/items/item_fields_p.h"
-#include "viewer/items/property_tags.h"
 
 namespace viewer::items {
+
+using namespace ::format;
 
 namespace {
 

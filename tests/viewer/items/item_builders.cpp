@@ -1,9 +1,9 @@
 #include "tests/viewer/items/item_builders.h"
 
 #include "format/little_endian.h"
+#include "format/mapi.h"
 #include "viewer/items/calendar_time.h"
 #include "viewer/items/named_properties.h"
-#include "viewer/items/property_tags.h"
 
 namespace items_test {
 

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "format/mapi.h"
 #include "viewer/items/message.h"
 #include "viewer/items/recurrence.h"
 #include "viewer/items/time_zone.h"
@@ -14,6 +15,7 @@
 namespace items_test {
 
 using namespace viewer::items;
+using namespace ::format;
 
 // A FILETIME of a UTC date and time.
 FileTime Utc(int year, int month, int day, int hour = 0, int minute = 0);

@@ -6,13 +6,13 @@
 #include <string>
 #include <vector>
 
+#include "format/mapi.h"
 #include "platform/text.h"
 #include "tests/viewer/items/item_builders.h"
 #include "viewer/items/content_lines.h"
 #include "viewer/items/global_object_id.h"
 #include "viewer/items/item_export.h"
 #include "viewer/items/named_properties.h"
-#include "viewer/items/property_tags.h"
 
 using namespace items_test;
 

@@ -4,9 +4,9 @@
 #include <fstream>
 #include <string>
 
+#include "format/mapi.h"
 #include "tests/viewer/items/item_builders.h"
 #include "viewer/items/item_export.h"
-#include "viewer/items/property_tags.h"
 
 using namespace items_test;
 
