@@ -1,10 +1,13 @@
 #include "tools/cli.h"
 
+#include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "platform/file_io.h"
 #include "platform/files.h"
 #include "platform/format.h"
 #include "platform/text_safety.h"
@@ -19,6 +22,8 @@
 #include "viewer/doc/panes/details_rows.h"
 #include "viewer/doc/panes/element_rows.h"
 #include "viewer/doc/tree/tree_builder.h"
+#include "viewer/items/document_message.h"
+#include "viewer/items/item_export.h"
 
 namespace tools {
 
@@ -53,6 +58,9 @@ constexpr const char* kUsage =
     "                               exit status 3 when any differs\n"
     "  extract FILE DIR             writes every attachment into DIR (created when missing)\n"
     "  convert MSG OUT              converts an Outlook .msg file to a TNEF file\n"
+    "  export FILE [ID] OUT         writes the meeting, appointment or task as iCalendar\n"
+    "                               (.ics), or the contact as vCard (.vcf); with ID, the\n"
+    "                               embedded message at that node\n"
     "\n"
     "Exit status: 0 success, 1 failure, 2 wrong usage, 3 checksum mismatch.\n";
 
@@ -105,6 +113,17 @@ std::optional<Arguments> Parse(int argc, char** argv)
     return arguments;
 }
 
+// Writes `text` to `path`, created or emptied first.
+StatusCode WriteFile(const std::string& path, std::string_view text)
+{
+    const platform::UniqueFd fd(
+        ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
+    if (!fd.Valid()) {
+        return platform::StatusFromError(errno);
+    }
+    return platform::WriteAll(fd.Get(), text);
+}
+
 TagoraHandle Dictionary()
 {
     const AppContext* app = TheApp();
@@ -126,6 +145,7 @@ public:
             std::size_t arguments;
             bool json;
             int (Commands::*run)();
+            std::size_t moreArguments = 0; // optional ones before the last
         };
         static constexpr Entry kCommands[] = {
             {"tree", 1, true, &Commands::Tree},          {"details", 2, true, &Commands::Details},
@@ -133,12 +153,14 @@ public:
             {"save", 3, false, &Commands::Save},         {"body", 2, false, &Commands::Body},
             {"checksum", 1, false, &Commands::Checksum}, {"extract", 2, false, &Commands::Extract},
             {"convert", 2, false, &Commands::Convert},
+            {"export", 2, false, &Commands::Export, 1},
         };
         for (const Entry& entry : kCommands) {
             if (m_args.command == entry.name) {
-                const bool fits = m_args.positional.size() == entry.arguments &&
-                                  (!m_args.raw || m_args.command == "tree") &&
-                                  (!m_args.json || entry.json);
+                const std::size_t given = m_args.positional.size();
+                const bool fits =
+                    given >= entry.arguments && given <= entry.arguments + entry.moreArguments &&
+                    (!m_args.raw || m_args.command == "tree") && (!m_args.json || entry.json);
                 return fits ? (this->*entry.run)() : Usage();
             }
         }
@@ -178,12 +200,11 @@ private:
     }
 
     // Opens FILE and finds the element of the node named by the second argument.
-    ElementRef* OpenNode()
+    ElementRef* OpenNode() { return Open() ? FindNode(m_args.positional[1]) : nullptr; }
+
+    // The element of the node `id` of the open document's tree.
+    ElementRef* FindNode(const std::string& id)
     {
-        if (!Open()) {
-            return nullptr;
-        }
-        const std::string& id = m_args.positional[1];
         const NodeId node = m_tree.GetTree().FindByPath(id);
         if (node == kNoNode) {
             m_err << "pallion-cli: no node " << Shown(id) << "\n";
@@ -338,6 +359,48 @@ private:
         if (platform::Failed(copied)) {
             return Fail("cannot write " + Shown(m_args.positional[1]), copied);
         }
+        return kExitOk;
+    }
+
+    int Export()
+    {
+        if (!Open()) {
+            return kExitFailure;
+        }
+        viewer::items::Message message;
+        StatusCode status = platform::S_OK;
+        if (m_args.positional.size() == 3) {
+            const ElementRef* element = FindNode(m_args.positional[1]);
+            if (!element) {
+                return kExitFailure;
+            }
+            if (!viewer::items::IsEmbeddedMessage(element)) {
+                return FailWith("node " + Shown(m_args.positional[1]) +
+                                " holds no embedded message");
+            }
+            status =
+                viewer::items::ReadEmbeddedMessage(m_document, *element, Dictionary(), message);
+        } else {
+            status = viewer::items::ReadDocumentMessage(m_document, m_tree.GetTree(),
+                                                        m_tree.Index(), message);
+        }
+        if (platform::Failed(status)) {
+            return Fail("cannot read the message", status);
+        }
+        const auto text = viewer::items::ExportItem(message);
+        if (!text) {
+            const std::string messageClass = viewer::items::MessageClassOf(message);
+            return FailWith("a message of class " +
+                            (messageClass.empty() ? "(none)" : Shown(messageClass)) +
+                            " is no meeting, appointment, task or contact");
+        }
+        const std::string& path = m_args.positional.back();
+        status = WriteFile(path, *text);
+        if (platform::Failed(status)) {
+            return Fail("cannot write " + Shown(path), status);
+        }
+        const auto format = viewer::items::ExportFormatOf(message);
+        m_out << viewer::items::FileExtensionOf(format).substr(1) << '\t' << Shown(path) << '\n';
         return kExitOk;
     }
 

@@ -172,7 +172,8 @@ class EventWriter {
     void WriteException(const RecurrenceException& exception);
 
     // A time in UTC written as the event's times are: a DATE for all-day events, a local
-    // time with TZID when the VTIMEZONE is written, else UTC.
+    // time with TZID when the VTIMEZONE is written, a floating time for the wall-clock
+    // times of the legacy dates (which the time then is), else UTC.
     void TimeLine(std::string_view name, Seconds utc);
     // The same for a time in the appointment's local time (recurrence blobs).
     void LocalTimeLine(std::string_view name, Seconds local, bool allDay);
@@ -187,8 +188,9 @@ class EventWriter {
     ExportOptions m_options;
     ContentLines m_out;
 
-    std::optional<Seconds> m_start; // UTC
+    std::optional<Seconds> m_start; // UTC, or wall-clock time when m_floating
     std::optional<Seconds> m_end;
+    bool m_floating = false;
     bool m_allDay = false;
     std::optional<Recurrence> m_recurrence;
     std::optional<TimeZone> m_zone;
@@ -207,17 +209,22 @@ std::optional<Seconds> SecondsOfTime(std::optional<FileTime> time)
 
 void EventWriter::ReadTimes()
 {
-    for (const auto time : {m_props.Time(PidLidAppointmentStartWhole), m_props.Time(PR_START_DATE),
-                            m_message.attDateStart}) {
+    for (const auto time :
+         {m_props.Time(PidLidAppointmentStartWhole), m_props.Time(PR_START_DATE)}) {
         if ((m_start = SecondsOfTime(time))) {
             break;
         }
     }
-    for (const auto time : {m_props.Time(PidLidAppointmentEndWhole), m_props.Time(PR_END_DATE),
-                            m_message.attDateEnd}) {
+    for (const auto time : {m_props.Time(PidLidAppointmentEndWhole), m_props.Time(PR_END_DATE)}) {
         if ((m_end = SecondsOfTime(time))) {
             break;
         }
+    }
+    if (!m_start) {
+        // The legacy dates are the sender's wall-clock time.
+        m_start = SecondsOfTime(m_message.attDateStart);
+        m_end = SecondsOfTime(m_message.attDateEnd);
+        m_floating = m_start.has_value();
     }
     m_allDay = m_props.Bool(PidLidAppointmentSubType).value_or(false) && m_start.has_value();
 }
@@ -255,9 +262,15 @@ void EventWriter::ChooseZone()
     if (m_zone && m_zone->name.empty()) {
         m_zone->name = m_props.Text(PidLidTimeZoneDescription).value_or("");
     }
+    if (m_floating && m_zone) {
+        // Wall-clock times in a known zone are times like any other.
+        m_start = m_zone->ToUtc(*m_start);
+        m_end = m_end ? std::optional(m_zone->ToUtc(*m_end)) : std::nullopt;
+        m_floating = false;
+    }
     m_zoneWritten = m_zone.has_value() && m_start.has_value() && !m_allDay;
 
-    if (!m_zone && m_start && m_recurrence && m_recurrence->hasTimes && !m_allDay) {
+    if (!m_zone && m_start && !m_floating && m_recurrence && m_recurrence->hasTimes && !m_allDay) {
         // Without a zone, the recurrence's local times are read at the offset its first
         // occurrence has: the local start minute against the UTC one.
         std::int64_t offset =
@@ -301,6 +314,8 @@ void EventWriter::TimeLine(std::string_view name, Seconds utc)
         m_out.Property(name).Param("VALUE", "DATE").Raw(FormatDate(LocalDay(utc)));
     } else if (m_zoneWritten) {
         m_out.Property(name).Param("TZID", ZoneId(*m_zone)).Raw(FormatLocalDateTime(ToLocal(utc)));
+    } else if (m_floating) {
+        m_out.Raw(name, FormatLocalDateTime(utc));
     } else {
         m_out.Raw(name, FormatUtcDateTime(utc));
     }
@@ -312,6 +327,8 @@ void EventWriter::LocalTimeLine(std::string_view name, Seconds local, bool allDa
         m_out.Property(name).Param("VALUE", "DATE").Raw(FormatDate(MidnightOf(local)));
     } else if (m_zoneWritten) {
         m_out.Property(name).Param("TZID", ZoneId(*m_zone)).Raw(FormatLocalDateTime(local));
+    } else if (m_floating) {
+        m_out.Raw(name, FormatLocalDateTime(local));
     } else {
         m_out.Raw(name, FormatUtcDateTime(ToUtc(local)));
     }
@@ -438,7 +455,13 @@ void EventWriter::WriteParties()
             continue;
         }
         if (props.Integer(PR_RECIPIENT_FLAGS).value_or(0) & recipOrganizer) {
-            organizer = organizer ? organizer : party;
+            // The organizer's own row often has the mail address that a sender known by
+            // another kind of address lacks.
+            if (!organizer) {
+                organizer = party;
+            } else if (!organizer->address) {
+                organizer->address = party.address;
+            }
             continue;
         }
         attendees.push_back({party, props.Integer(PR_RECIPIENT_TYPE).value_or(MAPI_TO),
@@ -517,6 +540,8 @@ void EventWriter::WriteRecurrence()
         const auto lastDay = SecondsOfMinutes(r.endDate);
         if (lastDay && m_allDay) {
             *rule += ";UNTIL=" + FormatDate(MidnightOf(*lastDay));
+        } else if (lastDay && m_floating) {
+            *rule += ";UNTIL=" + FormatLocalDateTime(MidnightOf(*lastDay) + startOfDay);
         } else if (lastDay) {
             *rule += ";UNTIL=" + FormatUtcDateTime(ToUtc(MidnightOf(*lastDay) + startOfDay));
         }

@@ -1,6 +1,7 @@
 #include "viewer/items/item_export.h"
 
 #include "format/mapi.h"
+#include "platform/text.h"
 #include "viewer/items/vcard.h"
 
 namespace viewer::items {
@@ -17,13 +18,18 @@ bool HasAppointmentTimes(const Message& message)
 
 } // namespace
 
-ItemClass ItemClassOf(const Message& message)
+std::string MessageClassOf(const Message& message)
 {
     const PropertyReader props(message.properties, message.codePage);
-    if (const auto messageClass = props.Text(PR_MESSAGE_CLASS)) {
-        return ClassifyMessageClass(*messageClass);
+    if (auto messageClass = props.Text(PR_MESSAGE_CLASS)) {
+        return *messageClass;
     }
-    return ClassifyMessageClass(message.attMessageClass.value_or(""));
+    return platform::DecodeCodePage(message.attMessageClass.value_or(""), message.codePage);
+}
+
+ItemClass ItemClassOf(const Message& message)
+{
+    return ClassifyMessageClass(MessageClassOf(message));
 }
 
 ExportFormat ExportFormatOf(const Message& message)

@@ -14,7 +14,9 @@ namespace viewer::items {
 
 enum class ExportFormat { None, Calendar, Card };
 
-// The class of PR_MESSAGE_CLASS, else of attMessageClass.
+// PR_MESSAGE_CLASS, else attMessageClass; "" for neither.
+[[nodiscard]] std::string MessageClassOf(const Message& message);
+// The kind of item that class names.
 [[nodiscard]] ItemClass ItemClassOf(const Message& message);
 
 // Calendar for appointments, meeting messages and tasks, and for any other message that

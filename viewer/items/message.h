@@ -85,7 +85,8 @@ struct Message {
     std::vector<PropertyBag> recipients;
     std::vector<PropertyBag> attachments;
 
-    // Legacy attributes: the 8-bit class text as stored, and the dates as FILETIMEs (UTC).
+    // Legacy attributes: the 8-bit class text as stored, and the dates as FILETIMEs of the
+    // wall-clock time they hold (the sender's local time, whose zone they do not name).
     std::optional<std::string> attMessageClass;
     std::optional<FileTime> attDateStart;
     std::optional<FileTime> attDateEnd;

@@ -214,14 +214,18 @@ TEST(Events, LegacyAttributesAndNotesWithAppointmentTimes)
 {
     Message legacy;
     legacy.attMessageClass = "IPM.Microsoft Schedule.MtgCncl";
-    legacy.attDateStart = Utc(2013, 12, 23, 17);
-    legacy.attDateEnd = Utc(2013, 12, 23, 17, 30);
+    legacy.attDateStart = Utc(2013, 12, 23, 12);
+    legacy.attDateEnd = Utc(2013, 12, 23, 12, 30);
     legacy.properties.Set(PR_CONVERSATION_TOPIC, Text("Meeting"));
     const auto lines = Export(legacy);
     EXPECT_TRUE(Has(lines, "METHOD:CANCEL"));
-    EXPECT_TRUE(Has(lines, "DTSTART:20131223T170000Z"));
-    EXPECT_TRUE(Has(lines, "DTEND:20131223T173000Z"));
+    EXPECT_TRUE(Has(lines, "DTSTART:20131223T120000")) << "wall-clock time of an unknown zone";
+    EXPECT_TRUE(Has(lines, "DTEND:20131223T123000"));
     EXPECT_TRUE(Has(lines, "SUMMARY:Meeting"));
+    legacy.properties.Set(PidLidTimeZoneStruct, Value::Binary(TimeZoneStructBlob(EasternRule())));
+    const auto zoned = Export(legacy);
+    EXPECT_TRUE(Has(zoned, "DTSTART;TZID=Custom:20131223T120000"));
+    EXPECT_EQ(CountStarting(zoned, "BEGIN:VTIMEZONE"), 1u);
 
     Message note;
     note.properties.Set(PR_MESSAGE_CLASS, Text("IPM.Note"));
