@@ -1,14 +1,15 @@
 #!/usr/bin/python3
-"""Reads the exported items with real consumers: python3-icalendar and python3-vobject
+"""Reads exported items with real consumers: python3-icalendar and python3-vobject
 (which expands recurrences with dateutil), and checks what a calendar or an address book
 would take from them.
 
-usage: consumers_test.py WRITE_ITEM_SAMPLES [EXPORTED_FILE ...]
+usage: consumers_test.py samples WRITE_ITEM_SAMPLES
+       consumers_test.py corpus PALLION_CLI CORPUS_DIR
 
-The program named first writes the generated items into a temporary folder. Further files
-(exports of real messages) are only checked to parse, each as the one kind of object its
-extension says, with the fields listed in a sidecar FILE.expect (one "NAME=VALUE" a line,
-VALUE as icalendar or vobject gives it as text) where one exists.
+"samples" has the program named write the generated items into a temporary folder and
+checks them. "corpus" exports every meeting, appointment, task and contact of the sample
+corpus with pallion-cli and checks each against the properties the message holds (as
+`pallion-cli details` shows them).
 """
 
 import datetime
@@ -117,42 +118,118 @@ def contact(path):
     check("\r\nPHOTO:data:image/png;base64,iVBORw0KGgoAAAANSUhEUg==\r\n" in unfolded, "PHOTO")
 
 
-def exported(path):
-    """A real message's export: it parses, and holds the fields its sidecar lists."""
-    if path.endswith(".vcf"):
-        with open(path, "rb") as f:
-            obj = vobject.readOne(f.read().decode("utf-8"))
-        fields = {c.name: str(c.value) for c in obj.getChildren()}
-    else:
-        ical, vcal = read_calendar(path)
-        component = (ical.walk("VEVENT") + ical.walk("VTODO"))[0]
-        fields = {name: str(value.to_ical(), "utf-8") if hasattr(value, "to_ical") else str(value)
-                  for name, value in component.items()}
-        fields["METHOD"] = str(ical.get("METHOD"))
-        if "ATTENDEE" in component:
-            attendees = component["ATTENDEE"]
-            attendees = attendees if isinstance(attendees, list) else [attendees]
-            fields["ATTENDEE"] = ",".join(str(a) for a in attendees)
-    sidecar = path + ".expect"
-    if os.path.exists(sidecar):
-        with open(sidecar, encoding="utf-8") as f:
-            for line in f:
-                name, _, value = line.rstrip("\n").partition("=")
-                if name:
-                    check(fields.get(name) == value,
-                          "%s: %s is %r, not %r" % (path, name, fields.get(name), value))
+# File, node of an embedded message (or None), and what the export must say: times in UTC
+# ("YYYY-MM-DD HH:MM") or dates, texts, parties as calendar addresses, the RRULE as written.
+CORPUS = [
+    ("tnef/triples.tnef", None,
+     dict(method="PUBLISH", start="2003-05-23 14:00", end="2003-05-23 15:00",
+          summary="Sample Summary", location="Sample Location",
+          organizer="mailto:rakhmanoff@sundance.spb.ru", attendees=[])),
+    ("tnef/multi-name-property.tnef", None,
+     dict(method="PUBLISH", start=datetime.date(2003, 6, 9), end=datetime.date(2003, 6, 10),
+          summary="Pfingstmontag", location="Deutschland", organizer="mailto:info@sitec-owl.de",
+          categories=["Feiertag"])),
+    ("tnef/horde-TnefMeetingRequest.tnef", None,
+     dict(method="REQUEST", start="2013-12-23 17:00", end="2013-12-23 17:30", summary="Meeting",
+          location="Office", attendees=["mailto:mike@theupstairsroom.com"],
+          rrule="FREQ=WEEKLY;BYDAY=MO;WKST=SU")),
+    ("eml/horde-Itip_Reply.eml", None,
+     dict(method="REPLY", start="2015-02-11 23:00", end="2015-02-12 23:00",
+          uid="20150113143519.trPhO6SrBAGURICFhR5NMg5@www.nachthell.net",
+          attendees=["mailto:J.Meier@medizin.uni-leipzig.de"], partstat="ACCEPTED")),
+    ("msg/msgClassAppointment.msg", None,
+     dict(method="PUBLISH", start="2017-02-28 18:30", end="2017-02-28 19:00",
+          summary="Quick brown fox", location="under lazy dog",
+          organizer="mailto:tallison@mitre.org")),
+    ("msg/msgClassTask.msg", None,
+     dict(todo=True, summary="Must jump over the lazy dog", start=datetime.date(2017, 2, 19),
+          due=datetime.date(2017, 3, 10))),
+    ("tnef/christmas.tnef", "0.3",
+     dict(todo=True, summary="Build a train table", start=datetime.date(2018, 12, 15),
+          due=datetime.date(2018, 12, 25))),
+    ("tnef/christmas.tnef", "0.4",
+     dict(method="PUBLISH", start="2018-12-25 12:00", end="2018-12-25 14:00",
+          summary="Christmas Celebration!", location="Home",
+          rrule="FREQ=YEARLY;BYMONTH=12;BYMONTHDAY=25")),
+    ("eml/rich-text.eml", "0.4",
+     dict(method="PUBLISH", start="2018-12-25 12:00", summary="Christmas Celebration!",
+          rrule="FREQ=YEARLY;BYMONTH=12;BYMONTHDAY=25")),
+]
+
+
+def as_expected(value):
+    """A DATE stays a date; a DATE-TIME becomes its UTC time as "YYYY-MM-DD HH:MM"."""
+    if isinstance(value, datetime.datetime):
+        return value.astimezone(datetime.timezone.utc).strftime("%Y-%m-%d %H:%M")
+    return value
+
+
+def rule_parts(rule):
+    """An RRULE's parts, in any order."""
+    return sorted(rule.split(";"))
+
+
+def corpus_item(path, name, expected):
+    ical, _ = read_calendar(path)
+    todo = expected.get("todo", False)
+    component = ical.walk("VTODO" if todo else "VEVENT")[0]
+    got = {
+        "method": str(ical.get("METHOD")),
+        "start": as_expected(component["DTSTART"].dt) if "DTSTART" in component else None,
+        "end": as_expected(component["DTEND"].dt) if "DTEND" in component else None,
+        "due": as_expected(component["DUE"].dt) if "DUE" in component else None,
+        "summary": str(component.get("SUMMARY")),
+        "location": str(component.get("LOCATION")),
+        "uid": str(component.get("UID")),
+        "organizer": str(component.get("ORGANIZER")),
+        "rrule": rule_parts(component["RRULE"].to_ical().decode()) if "RRULE" in component else None,
+    }
+    attendees = component.get("ATTENDEE", [])
+    attendees = attendees if isinstance(attendees, list) else [attendees]
+    got["attendees"] = [str(a) for a in attendees]
+    got["partstat"] = attendees[0].params.get("PARTSTAT") if attendees else None
+    categories = component.get("CATEGORIES")
+    got["categories"] = [str(c) for c in categories.cats] if categories is not None else []
+    if "rrule" in expected:
+        expected = dict(expected, rrule=rule_parts(expected["rrule"]))
+    for key, value in expected.items():
+        if key != "todo":
+            check(got[key] == value, "%s: %s is %r, not %r" % (name, key, got[key], value))
+
+
+def corpus(cli, folder):
+    with tempfile.TemporaryDirectory() as scratch:
+        tmp = os.path.join(scratch, "tmp")
+        os.mkdir(tmp)
+        env = dict(os.environ, TMPDIR=tmp, PALLION_REGISTRY=os.path.join(scratch, "registry.reg"))
+        for number, (file, node, expected) in enumerate(CORPUS):
+            out = os.path.join(scratch, "%d%s" % (number, ".ics"))
+            name = file + (" at " + node if node else "")
+            arguments = [cli, "export", os.path.join(folder, file)] + ([node] if node else [])
+            result = subprocess.run(arguments + [out], env=env, capture_output=True, text=True)
+            check(result.returncode == 0, "%s: export failed: %s" % (name, result.stderr))
+            if result.returncode == 0:
+                corpus_item(out, name, expected)
+        note = subprocess.run([cli, "export", os.path.join(folder, "tnef/christmas.tnef"),
+                               os.path.join(scratch, "note.ics")],
+                              env=env, capture_output=True, text=True)
+        check(note.returncode == 1 and "IPM.Microsoft Mail.Note" in note.stderr,
+              "a plain note exports nothing and says its class: %r" % note.stderr)
+        check(not os.path.exists(os.path.join(scratch, "note.ics")), "no file for a plain note")
+        check(os.listdir(tmp) == [], "temporary files left behind: %r" % os.listdir(tmp))
 
 
 def main():
-    with tempfile.TemporaryDirectory() as folder:
-        subprocess.run([sys.argv[1], folder], check=True)
-        meeting_request(os.path.join(folder, "meeting_request.ics"))
-        all_day(os.path.join(folder, "all_day.ics"))
-        canceled(os.path.join(folder, "canceled.ics"))
-        task(os.path.join(folder, "task.ics"))
-        contact(os.path.join(folder, "contact.vcf"))
-    for path in sys.argv[2:]:
-        exported(path)
+    if sys.argv[1] == "samples":
+        with tempfile.TemporaryDirectory() as folder:
+            subprocess.run([sys.argv[2], folder], check=True)
+            meeting_request(os.path.join(folder, "meeting_request.ics"))
+            all_day(os.path.join(folder, "all_day.ics"))
+            canceled(os.path.join(folder, "canceled.ics"))
+            task(os.path.join(folder, "task.ics"))
+            contact(os.path.join(folder, "contact.vcf"))
+    else:
+        corpus(sys.argv[2], sys.argv[3])
     for failure in failures:
         print("FAILED:", failure)
     return 1 if failures else 0
