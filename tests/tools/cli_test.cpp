@@ -101,6 +101,9 @@ TEST_F(Cli, ExitStatusesTellUsageFromFailureFromChecksumMismatch)
     EXPECT_EQ(Run({"frobnicate", good}).status, tools::kExitUsage);
     EXPECT_EQ(Run({"tree", "--bogus", good}).status, tools::kExitUsage);
     EXPECT_EQ(Run({"details", good}).status, tools::kExitUsage);
+    EXPECT_EQ(Run({"export", good}).status, tools::kExitUsage);
+    EXPECT_EQ(Run({"export", good, "0.2", "x.ics", "y.ics"}).status, tools::kExitUsage);
+    EXPECT_EQ(Run({"export", good, "0.2", Scratch() + "x.ics"}).status, tools::kExitFailure);
     EXPECT_EQ(Run({"--help"}).status, tools::kExitOk);
     EXPECT_EQ(Run({"tree", Scratch() + "missing.dat"}).status, tools::kExitFailure);
     EXPECT_EQ(Run({"details", good, "0.9"}).status, tools::kExitFailure);
