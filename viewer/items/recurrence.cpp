@@ -1,6 +1,6 @@
 #include "viewer/items/recurrence.h"
 
-#include "format/little_endian.h"
+#include "format/byte_cursor.h"
 #include "platform/format.h"
 #include "platform/text.h"
 #include "viewer/items/content_lines.h"
@@ -19,75 +19,30 @@ constexpr std::uint32_t kMinutesPerDay = 1440;
 // The smallest ExceptionInfo: three times and the flags.
 constexpr std::size_t kMinExceptionSize = 14;
 
-// A read position in the blob. Each read checks the bytes are there first and moves on only
-// when they are.
-class Cursor {
-  public:
-    explicit Cursor(std::span<const std::uint8_t> bytes) : m_bytes(bytes) {}
+using Cursor = format::ByteCursor;
 
-    [[nodiscard]] std::size_t Remaining() const { return m_bytes.size() - m_pos; }
-
-    [[nodiscard]] bool U16(std::uint16_t& value)
-    {
-        if (!format::LoadLe16At(m_bytes, m_pos, value)) {
+// A count of 32-bit dates, then the dates.
+[[nodiscard]] bool ReadDates(Cursor& in, std::vector<std::uint32_t>& dates)
+{
+    std::uint32_t count = 0;
+    if (!in.U32(count) || count > kMaxInstanceDates || count > in.Left() / 4) {
+        return false;
+    }
+    dates.resize(count);
+    for (std::uint32_t& date : dates) {
+        if (!in.U32(date)) {
             return false;
         }
-        m_pos += 2;
-        return true;
     }
+    return true;
+}
 
-    [[nodiscard]] bool U32(std::uint32_t& value)
-    {
-        if (!format::LoadLe32At(m_bytes, m_pos, value)) {
-            return false;
-        }
-        m_pos += 4;
-        return true;
-    }
-
-    [[nodiscard]] bool Take(std::size_t count, std::span<const std::uint8_t>& out)
-    {
-        if (count > Remaining()) {
-            return false;
-        }
-        out = m_bytes.subspan(m_pos, count);
-        m_pos += count;
-        return true;
-    }
-
-    [[nodiscard]] bool Skip(std::size_t count)
-    {
-        std::span<const std::uint8_t> ignored;
-        return Take(count, ignored);
-    }
-
-    // A count of 32-bit dates, then the dates.
-    [[nodiscard]] bool Dates(std::vector<std::uint32_t>& dates)
-    {
-        std::uint32_t count = 0;
-        if (!U32(count) || count > kMaxInstanceDates || count > Remaining() / 4) {
-            return false;
-        }
-        dates.resize(count);
-        for (std::uint32_t& date : dates) {
-            if (!U32(date)) {
-                return false;
-            }
-        }
-        return true;
-    }
-
-    // A 32-bit size, then that many bytes passed over.
-    [[nodiscard]] bool SizedBlock()
-    {
-        std::uint32_t size = 0;
-        return U32(size) && Skip(size);
-    }
-
-  private:
-    std::span<const std::uint8_t> m_bytes;
-    std::size_t m_pos = 0;
-};
+// A 32-bit size, then that many bytes passed over.
+[[nodiscard]] bool SkipSizedBlock(Cursor& in)
+{
+    std::uint32_t size = 0;
+    return in.U32(size) && in.Skip(size);
+}
 
 std::string Decode8(std::span<const std::uint8_t> bytes, std::uint32_t codePage)
 {
@@ -158,10 +113,10 @@ std::string Decode8(std::span<const std::uint8_t> bytes, std::uint32_t codePage)
 // An ExtendedException: the Unicode subject and location replace the 8-bit ones.
 [[nodiscard]] bool ReadExtended(Cursor& in, std::uint32_t writerVersion2, RecurrenceException& e)
 {
-    if (writerVersion2 >= kChangeHighlightVersion && !in.SizedBlock()) {
+    if (writerVersion2 >= kChangeHighlightVersion && !SkipSizedBlock(in)) {
         return false;
     }
-    if (!in.SizedBlock()) {
+    if (!SkipSizedBlock(in)) {
         return false;
     }
     if (!(e.overrideFlags & (ARO_SUBJECT | ARO_LOCATION))) {
@@ -177,7 +132,7 @@ std::string Decode8(std::span<const std::uint8_t> bytes, std::uint32_t codePage)
     if ((e.overrideFlags & ARO_LOCATION) && !ReadText16(in, e.location)) {
         return false;
     }
-    return in.SizedBlock();
+    return SkipSizedBlock(in);
 }
 
 // The AppointmentRecurrencePattern's part after the RecurrencePattern. False leaves the
@@ -197,7 +152,7 @@ std::string Decode8(std::span<const std::uint8_t> bytes, std::uint32_t codePage)
     r.endTimeOffset = endOffset;
 
     std::uint16_t count = 0;
-    if (!in.U16(count) || count > in.Remaining() / kMinExceptionSize) {
+    if (!in.U16(count) || count > in.Left() / kMinExceptionSize) {
         return false;
     }
     std::vector<RecurrenceException> exceptions(count);
@@ -208,7 +163,7 @@ std::string Decode8(std::span<const std::uint8_t> bytes, std::uint32_t codePage)
     }
     r.exceptions = exceptions;
     r.exceptionsRead = true;
-    if (!in.SizedBlock()) {
+    if (!SkipSizedBlock(in)) {
         return true;
     }
     for (RecurrenceException& e : exceptions) {
@@ -339,8 +294,9 @@ std::optional<Recurrence> ParseRecurrence(std::span<const std::uint8_t> blob,
         break;
     }
     if (!fieldsRead || !in.U32(r.endType) || !in.U32(r.occurrenceCount) ||
-        !in.U32(r.firstDayOfWeek) || !in.Dates(r.deletedDates) || !in.Dates(r.modifiedDates) ||
-        !in.U32(r.startDate) || !in.U32(r.endDate) || !ValidPattern(r)) {
+        !in.U32(r.firstDayOfWeek) || !ReadDates(in, r.deletedDates) ||
+        !ReadDates(in, r.modifiedDates) || !in.U32(r.startDate) || !in.U32(r.endDate) ||
+        !ValidPattern(r)) {
         return std::nullopt;
     }
     if (r.endType == 0xFFFFFFFF) {
@@ -353,7 +309,7 @@ std::optional<Recurrence> ParseRecurrence(std::span<const std::uint8_t> blob,
     if (r.firstDayOfWeek > 6) {
         r.firstDayOfWeek = 0;
     }
-    if (in.Remaining() > 0) {
+    if (in.Left() > 0) {
         (void)ReadAppointmentPart(in, codePage, r);
     }
     return r;

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "format/little_endian.h"
+#include "format/byte_cursor.h"
 
 namespace viewer::render::ole {
 
@@ -22,69 +22,32 @@ constexpr std::uint32_t kMaxTargetDevice = kPresentationHeaderLimit - 64;
 // The high half of a package's type: an embedded file, not a link.
 constexpr std::uint32_t kEmbeddedFile = 3;
 
-// Reads forward through a span; each read checks what is left first and moves only on
-// success.
-class Cursor {
-public:
-    explicit Cursor(std::span<const std::uint8_t> bytes) : m_bytes(bytes) {}
+using Cursor = format::ByteCursor;
 
-    std::size_t Position() const { return m_pos; }
-    std::size_t Left() const { return m_bytes.size() - m_pos; }
+// A zero-terminated string of at most `limit` bytes before its zero.
+[[nodiscard]] bool ZString(Cursor& c, std::size_t limit, std::string& text)
+{
+    const auto rest = c.Rest().first(std::min(c.Left(), limit + 1));
+    const auto end = std::find(rest.begin(), rest.end(), std::uint8_t{0});
+    if (end == rest.end()) {
+        return false;
+    }
+    text.assign(rest.begin(), end);
+    return c.Skip(text.size() + 1);
+}
 
-    [[nodiscard]] bool U16(std::uint16_t& value)
-    {
-        if (!format::LoadLe16At(m_bytes, m_pos, value)) {
-            return false;
-        }
-        m_pos += 2;
-        return true;
+// LengthPrefixedAnsiString: a length that counts the terminating zero, then the bytes.
+[[nodiscard]] bool LengthPrefixed(Cursor& c, std::string& text)
+{
+    std::uint32_t length = 0;
+    std::span<const std::uint8_t> bytes;
+    if (!c.U32(length) || !c.Take(length, bytes)) {
+        return false;
     }
-    [[nodiscard]] bool U32(std::uint32_t& value)
-    {
-        if (!format::LoadLe32At(m_bytes, m_pos, value)) {
-            return false;
-        }
-        m_pos += 4;
-        return true;
-    }
-    [[nodiscard]] bool Take(std::size_t count, std::span<const std::uint8_t>& bytes)
-    {
-        if (count > Left()) {
-            return false;
-        }
-        bytes = m_bytes.subspan(m_pos, count);
-        m_pos += count;
-        return true;
-    }
-    // A zero-terminated string of at most `limit` bytes before its zero.
-    [[nodiscard]] bool ZString(std::size_t limit, std::string& text)
-    {
-        const auto rest = m_bytes.subspan(m_pos, std::min(Left(), limit + 1));
-        const auto end = std::find(rest.begin(), rest.end(), std::uint8_t{0});
-        if (end == rest.end()) {
-            return false;
-        }
-        text.assign(rest.begin(), end);
-        m_pos += text.size() + 1;
-        return true;
-    }
-    // LengthPrefixedAnsiString: a length that counts the terminating zero, then the bytes.
-    [[nodiscard]] bool LengthPrefixed(std::string& text)
-    {
-        std::uint32_t length = 0;
-        std::span<const std::uint8_t> bytes;
-        if (!U32(length) || !Take(length, bytes)) {
-            return false;
-        }
-        const auto end = std::find(bytes.begin(), bytes.end(), std::uint8_t{0});
-        text.assign(bytes.begin(), end);
-        return true;
-    }
-
-private:
-    std::span<const std::uint8_t> m_bytes;
-    std::size_t m_pos = 0;
-};
+    const auto end = std::find(bytes.begin(), bytes.end(), std::uint8_t{0});
+    text.assign(bytes.begin(), end);
+    return true;
+}
 
 // The last part of a Windows or POSIX path.
 std::string LastPart(const std::string& path)
@@ -101,7 +64,8 @@ StatusCode ParseCompObj(std::span<const std::uint8_t> stream, CompObjInfo& info)
     std::span<const std::uint8_t> header;
     CompObjInfo read;
     std::uint32_t marker = 0;
-    if (!c.Take(kCompObjHeaderSize, header) || !c.LengthPrefixed(read.userType) || !c.U32(marker)) {
+    if (!c.Take(kCompObjHeaderSize, header) || !LengthPrefixed(c, read.userType) ||
+        !c.U32(marker)) {
         return E_FAIL;
     }
     std::span<const std::uint8_t> format;
@@ -113,7 +77,7 @@ StatusCode ParseCompObj(std::span<const std::uint8_t> stream, CompObjInfo& info)
         return E_FAIL;
     }
     // The ProgID is optional in old writers' streams.
-    if (c.Left() > 0 && !c.LengthPrefixed(read.progId)) {
+    if (c.Left() > 0 && !LengthPrefixed(c, read.progId)) {
         return E_FAIL;
     }
     info = std::move(read);
@@ -167,9 +131,9 @@ StatusCode ParsePackageHeader(std::span<const std::uint8_t> prefix, std::uint64_
     std::uint32_t tempLength = 0;
     std::span<const std::uint8_t> temp;
     std::uint32_t dataSize = 0;
-    if (!c.U32(nativeSize) || !c.U16(signature) || !c.ZString(kMaxPackageNameBytes, label) ||
-        !c.ZString(kMaxPackageNameBytes, source) || !c.U32(type) || (type >> 16) != kEmbeddedFile ||
-        !c.U32(tempLength) || tempLength > kMaxPackageNameBytes || !c.Take(tempLength, temp) ||
+    if (!c.U32(nativeSize) || !c.U16(signature) || !ZString(c, kMaxPackageNameBytes, label) ||
+        !ZString(c, kMaxPackageNameBytes, source) || !c.U32(type) ||
+        (type >> 16) != kEmbeddedFile || !c.U32(tempLength) || tempLength > kMaxPackageNameBytes || !c.Take(tempLength, temp) ||
         !c.U32(dataSize)) {
         return E_FAIL;
     }
