@@ -8,67 +8,42 @@ namespace viewer::items {
 
 Value Value::Int(std::int64_t v)
 {
-    Value value;
-    value.kind = Kind::Integer;
-    value.integer = v;
-    return value;
+    return {.kind = Kind::Integer, .integer = v};
 }
 
 Value Value::Bool(bool v)
 {
-    Value value;
-    value.kind = Kind::Boolean;
-    value.integer = v ? 1 : 0;
-    return value;
+    return {.kind = Kind::Boolean, .integer = v ? 1 : 0};
 }
 
 Value Value::Real(double v)
 {
-    Value value;
-    value.kind = Kind::Double;
-    value.real = v;
-    return value;
+    return {.kind = Kind::Double, .real = v};
 }
 
 Value Value::Time(FileTime v)
 {
-    Value value;
-    value.kind = Kind::Time;
-    value.integer = static_cast<std::int64_t>(v);
-    return value;
+    return {.kind = Kind::Time, .integer = static_cast<std::int64_t>(v)};
 }
 
 Value Value::String8(std::string bytes)
 {
-    Value value;
-    value.kind = Kind::String8;
-    value.bytes = std::move(bytes);
-    return value;
+    return {.kind = Kind::String8, .bytes = std::move(bytes)};
 }
 
 Value Value::Unicode(std::string utf8)
 {
-    Value value;
-    value.kind = Kind::Unicode;
-    value.bytes = std::move(utf8);
-    return value;
+    return {.kind = Kind::Unicode, .bytes = std::move(utf8)};
 }
 
 Value Value::Binary(std::string bytes)
 {
-    Value value;
-    value.kind = Kind::Binary;
-    value.bytes = std::move(bytes);
-    return value;
+    return {.kind = Kind::Binary, .bytes = std::move(bytes)};
 }
 
 Value Value::Strings(std::vector<std::string> strings, bool unicode)
 {
-    Value value;
-    value.kind = Kind::MultiString;
-    value.strings = std::move(strings);
-    value.multiUnicode = unicode;
-    return value;
+    return {.kind = Kind::MultiString, .strings = std::move(strings), .multiUnicode = unicode};
 }
 
 void PropertyBag::Set(std::uint32_t tag, Value value)

@@ -97,53 +97,32 @@ INSTANTIATE_TEST_SUITE_P(
                  nullptr}),
     [](const testing::TestParamInfo<RuleCase>& row) { return std::string(row.param.name); });
 
-Recurrence WeeklyWithException()
-{
-    Recurrence r = With(Pattern(kRecurWeekly, kPatternWeek, 1), 0x04, 0, 0);
-    r.endType = kEndAfterCount;
-    r.occurrenceCount = 10;
-    r.deletedDates = {LocalMinutes(2024, 3, 12), LocalMinutes(2024, 3, 19)};
-    r.modifiedDates = {LocalMinutes(2024, 3, 20)};
-    r.hasTimes = true;
-    r.startTimeOffset = 540;
-    r.endTimeOffset = 600;
-    RecurrenceException e;
-    e.start = LocalMinutes(2024, 3, 20, 9);
-    e.end = LocalMinutes(2024, 3, 20, 10);
-    e.originalStart = LocalMinutes(2024, 3, 19, 9);
-    e.overrideFlags = ARO_SUBJECT | ARO_LOCATION | ARO_SUBTYPE;
-    e.subject = "Moved";
-    e.location = "Annex";
-    e.allDay = false;
-    r.exceptions = {e};
-    return r;
-}
-
 TEST(Recurrence, ReadsTimesDeletionsAndChangedOccurrences)
 {
     for (const std::uint32_t writerVersion2 : {0x3008u, 0x3009u}) {
         const auto r =
-            ParseRecurrence(Bytes(RecurrenceBlob(WeeklyWithException(), writerVersion2)), 1252);
+            ParseRecurrence(Bytes(RecurrenceBlob(MeetingPattern(), writerVersion2)), 1252);
         ASSERT_TRUE(r);
         EXPECT_EQ(r->endType, kEndAfterCount);
-        EXPECT_EQ(r->occurrenceCount, 10u);
+        EXPECT_EQ(r->occurrenceCount, 20u);
         EXPECT_EQ(r->deletedDates.size(), 2u);
-        EXPECT_EQ(r->startTimeOffset, 540u);
+        EXPECT_EQ(r->startTimeOffset, 600u);
         ASSERT_TRUE(r->exceptionsRead);
         ASSERT_EQ(r->exceptions.size(), 1u);
-        EXPECT_EQ(r->exceptions[0].originalStart, LocalMinutes(2024, 3, 19, 9));
-        // The Unicode texts of the ExtendedException win over the 8-bit ones.
-        EXPECT_EQ(r->exceptions[0].subject, "Moved");
-        EXPECT_EQ(r->exceptions[0].location, "Annex");
+        EXPECT_EQ(r->exceptions[0].originalStart, LocalMinutes(2024, 1, 16, 10));
+        // The Unicode texts of the ExtendedException (with or without its ChangeHighlight)
+        // win over the 8-bit ones.
+        EXPECT_EQ(r->exceptions[0].subject, "Planning (moved)");
+        EXPECT_EQ(r->exceptions[0].location, "Room 5");
         EXPECT_EQ(r->exceptions[0].allDay, false);
     }
 }
 
 TEST(Recurrence, EveryCutOfABlobReadsSafely)
 {
-    const std::string blob = RecurrenceBlob(WeeklyWithException());
+    const std::string blob = RecurrenceBlob(MeetingPattern());
     const std::size_t patternEnd = RecurrenceBlob([] {
-                                       Recurrence r = WeeklyWithException();
+                                       Recurrence r = MeetingPattern();
                                        r.hasTimes = false;
                                        return r;
                                    }())
@@ -169,7 +148,7 @@ class DamagedRecurrence : public testing::TestWithParam<DamageCase> {};
 
 TEST_P(DamagedRecurrence, IsNoRecurrence)
 {
-    std::string blob = RecurrenceBlob(WeeklyWithException());
+    std::string blob = RecurrenceBlob(MeetingPattern());
     const DamageCase& c = GetParam();
     const std::size_t width = c.offset < 10 ? 2 : 4;
     for (std::size_t i = 0; i < width; ++i) {

@@ -267,22 +267,8 @@ Value Text(const std::string& text)
     return Value::String8(text);
 }
 
-Message MeetingRequest()
+Recurrence MeetingPattern()
 {
-    Message m;
-    PropertyBag& p = m.properties;
-    p.Set(PR_MESSAGE_CLASS, Text("IPM.Schedule.Meeting.Request"));
-    p.Set(PR_SUBJECT, Text("Planning, Q1; review"));
-    p.Set(PR_BODY, Text("Agenda:\r\n1. Budget\r\n"));
-    p.Set(PidLidLocation, Text("Room 4 \"Oak\""));
-    p.Set(PidLidGlobalObjectId, Value::Binary(GlobalObjectId(std::string("\x10\x20\x30\x40", 4))));
-    p.Set(PidLidAppointmentSequence, Value::Int(2));
-    p.Set(PidLidOwnerCriticalChange, Time(Utc(2024, 1, 2, 8, 0)));
-    // Tuesdays and Thursdays at 10:00 Eastern, twenty times: standard time in January,
-    // daylight saving time from March 10.
-    p.Set(PidLidAppointmentStartWhole, Time(Utc(2024, 1, 9, 15, 0)));
-    p.Set(PidLidAppointmentEndWhole, Time(Utc(2024, 1, 9, 16, 0)));
-    p.Set(PidLidRecurring, Value::Bool(true));
     Recurrence r;
     r.frequency = kRecurWeekly;
     r.patternType = kPatternWeek;
@@ -303,11 +289,31 @@ Message MeetingRequest()
     moved.start = LocalMinutes(2024, 1, 17, 14);
     moved.end = LocalMinutes(2024, 1, 17, 15);
     moved.originalStart = LocalMinutes(2024, 1, 16, 10);
-    moved.overrideFlags = ARO_SUBJECT | ARO_LOCATION;
+    moved.overrideFlags = ARO_SUBJECT | ARO_LOCATION | ARO_SUBTYPE;
+    moved.allDay = false;
     moved.subject = "Planning (moved)";
     moved.location = "Room 5";
     r.exceptions = {moved};
-    p.Set(PidLidAppointmentRecur, Value::Binary(RecurrenceBlob(r)));
+    return r;
+}
+
+Message MeetingRequest()
+{
+    Message m;
+    PropertyBag& p = m.properties;
+    p.Set(PR_MESSAGE_CLASS, Text("IPM.Schedule.Meeting.Request"));
+    p.Set(PR_SUBJECT, Text("Planning, Q1; review"));
+    p.Set(PR_BODY, Text("Agenda:\r\n1. Budget\r\n"));
+    p.Set(PidLidLocation, Text("Room 4 \"Oak\""));
+    p.Set(PidLidGlobalObjectId, Value::Binary(GlobalObjectId(std::string("\x10\x20\x30\x40", 4))));
+    p.Set(PidLidAppointmentSequence, Value::Int(2));
+    p.Set(PidLidOwnerCriticalChange, Time(Utc(2024, 1, 2, 8, 0)));
+    // Tuesdays and Thursdays at 10:00 Eastern, twenty times: standard time in January,
+    // daylight saving time from March 10.
+    p.Set(PidLidAppointmentStartWhole, Time(Utc(2024, 1, 9, 15, 0)));
+    p.Set(PidLidAppointmentEndWhole, Time(Utc(2024, 1, 9, 16, 0)));
+    p.Set(PidLidRecurring, Value::Bool(true));
+    p.Set(PidLidAppointmentRecur, Value::Binary(RecurrenceBlob(MeetingPattern())));
     p.Set(PidLidTimeZoneStruct, Value::Binary(TimeZoneStructBlob(EasternRule())));
     p.Set(PidLidAppointmentTimeZoneDefinitionRecur,
           Value::Binary(TimeZoneDefinitionBlob(u"Eastern Standard Time",

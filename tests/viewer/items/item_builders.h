@@ -43,6 +43,11 @@ std::string GlobalObjectId(const std::string& data, int instanceYear = 0, int in
 // A bag's 8-bit text, in place.
 Value Text(const std::string& text);
 
+// The recurrence of MeetingRequest(): Tuesdays and Thursdays at 10:00 local time, twenty
+// times from 2024-01-09; January 11 deleted, January 16 moved to the 17th at 14:00 with a
+// subject and location of its own.
+Recurrence MeetingPattern();
+
 // The generated items every test family starts from.
 Message MeetingRequest();    // a weekly series in US Eastern time with an exception
 Message AllDayAppointment(); // a German holiday, no time zone

@@ -133,8 +133,8 @@ StatusCode ParsePackageHeader(std::span<const std::uint8_t> prefix, std::uint64_
     std::uint32_t dataSize = 0;
     if (!c.U32(nativeSize) || !c.U16(signature) || !ZString(c, kMaxPackageNameBytes, label) ||
         !ZString(c, kMaxPackageNameBytes, source) || !c.U32(type) ||
-        (type >> 16) != kEmbeddedFile || !c.U32(tempLength) || tempLength > kMaxPackageNameBytes || !c.Take(tempLength, temp) ||
-        !c.U32(dataSize)) {
+        (type >> 16) != kEmbeddedFile || !c.U32(tempLength) || tempLength > kMaxPackageNameBytes ||
+        !c.Take(tempLength, temp) || !c.U32(dataSize)) {
         return E_FAIL;
     }
     if (dataSize > streamSize - std::min<std::uint64_t>(c.Position(), streamSize) ||
