@@ -1,5 +1,6 @@
 #include "viewer/items/document_message.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstring>
 #include <span>
@@ -113,6 +114,8 @@ class MessageReader {
     void ReadGroup(NodeId group, PropertyBag& bag, bool messageGroup);
 
   private:
+    // ElementBytes within what is left of the message's budget for bytes from the stream.
+    std::optional<std::string> Bytes(const ElementRef& element, std::uint32_t limit, bool cut);
     void ReadProperties(NodeId list, PropertyBag& bag, const ElementRef** attachmentData);
     std::optional<Value> ValueOf(const PropertyElement& property, NodeId node);
     void ReadLegacy(const AttributeElement& attribute);
@@ -120,7 +123,17 @@ class MessageReader {
     CEnvelonDoc& m_doc;
     const Tree& m_tree;
     Message& m_message;
+    std::uint64_t m_budget = kMaxMessageBytes;
 };
+
+std::optional<std::string> MessageReader::Bytes(const ElementRef& element, std::uint32_t limit,
+                                                bool cut)
+{
+    limit = static_cast<std::uint32_t>(std::min<std::uint64_t>(limit, m_budget));
+    auto bytes = ElementBytes(m_doc, element, limit, cut);
+    m_budget -= bytes ? std::min<std::uint64_t>(bytes->size(), m_budget) : 0;
+    return bytes;
+}
 
 void MessageReader::ReadGroup(NodeId group, PropertyBag& bag, bool messageGroup)
 {
@@ -214,9 +227,8 @@ std::optional<Value> MessageReader::ValueOf(const PropertyElement& property, Nod
         std::vector<std::string> strings;
         for (NodeId value = first; value != kNoNode; value = m_tree.NextSibling(value)) {
             const ElementRef* item = m_tree.Element(value);
-            auto bytes = item && IsValueKind(item->Kind())
-                             ? ElementBytes(m_doc, *item, kMaxTextBytes, true)
-                             : std::nullopt;
+            auto bytes = item && IsValueKind(item->Kind()) ? Bytes(*item, kMaxTextBytes, true)
+                                                           : std::nullopt;
             if (bytes) {
                 strings.push_back(type == PT_MV_UNICODE ? Utf16Text(*bytes)
                                                         : std::string(UpToNul(*bytes)));
@@ -227,7 +239,7 @@ std::optional<Value> MessageReader::ValueOf(const PropertyElement& property, Nod
     const bool text = type == PT_STRING8 || type == PT_UNICODE;
     const bool blob = type == PT_BINARY || type == PT_CLSID;
     const std::optional<std::string> bytes =
-        ElementBytes(m_doc, *element, text ? kMaxTextBytes : kMaxBlobBytes, text);
+        Bytes(*element, text ? kMaxTextBytes : kMaxBlobBytes, text);
     if (!bytes) {
         return std::nullopt;
     }
@@ -268,7 +280,7 @@ std::optional<Value> MessageReader::ValueOf(const PropertyElement& property, Nod
 void MessageReader::ReadLegacy(const AttributeElement& attribute)
 {
     const auto text = [&]() -> std::string {
-        const auto bytes = ElementBytes(m_doc, attribute, kMaxTextBytes, true);
+        const auto bytes = Bytes(attribute, kMaxTextBytes, true);
         return bytes ? std::string(UpToNul(*bytes)) : std::string();
     };
     switch (attribute.m_identifier) {

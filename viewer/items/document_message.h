@@ -27,9 +27,12 @@ class TreeIndex;
 namespace viewer::items {
 
 // What one value may bring into the model: a longer text is cut there, a longer blob is
-// left out (a contact picture has its own limit, kMaxPhotoBytes).
+// left out (a contact picture has its own limit, kMaxPhotoBytes). All the values of a
+// message together bring at most kMaxMessageBytes; the values beyond it are cut or left out
+// as if they were longer.
 inline constexpr std::uint32_t kMaxTextBytes = 4u << 20;
 inline constexpr std::uint32_t kMaxBlobBytes = 1u << 20;
+inline constexpr std::uint64_t kMaxMessageBytes = 16u << 20;
 
 // The message of `document`, whose `tree` and `index` BuildDocumentTree made. What cannot
 // be read is left out; the call fails only when the tree has no message group.

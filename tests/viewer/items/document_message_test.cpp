@@ -183,6 +183,30 @@ TEST_F(DocumentMessage, ContactPictureIsTheOnlyAttachmentDataRead)
     EXPECT_NE(Exported(message).find("PHOTO:data:image/jpeg;base64,/9j/4HBw"), std::string::npos);
 }
 
+TEST_F(DocumentMessage, LongValuesTogetherStayWithinTheMessageBudget)
+{
+    PropertyList properties;
+    properties.String8(PR_MESSAGE_CLASS, "IPM.Appointment");
+    const std::string text(kMaxTextBytes + 100, 'x');
+    for (std::uint32_t i = 0; i < 6; ++i) {
+        properties
+            .NamedString(testing_support::PublicStringsGuid(),
+                         u"Long" + std::u16string(1, u'0' + i))
+            .String8(0x8000001E + (i << 16), text);
+    }
+    const Message message =
+        Read(TnefBuilder().Header().MessageProperties(properties).Bytes(), false);
+    std::uint64_t total = 0;
+    for (char i = '0'; i < '6'; ++i) {
+        const Value* value =
+            message.properties.Find(NamedProperty{PS_PUBLIC_STRINGS, 0, std::string("Long") + i});
+        total += value ? value->bytes.size() : 0;
+        EXPECT_LE(value ? value->bytes.size() : 0, kMaxTextBytes);
+    }
+    EXPECT_GE(total, kMaxMessageBytes - 1024);
+    EXPECT_LE(total, kMaxMessageBytes);
+}
+
 TEST_F(DocumentMessage, EmbeddedTaskAtANodeLeavesNoFileBehind)
 {
     const ByteVector task =
