@@ -102,6 +102,9 @@ std::optional<FileTime> LegacyDate(const AttributeElement& attribute)
     return static_cast<FileTime>(seconds) * 10'000'000u;
 }
 
+// Fills one Message from the groups of a built tree: the bags of the message, its recipient
+// rows and its attachments, and the legacy attributes of the message group. It owns nothing;
+// it keeps the budget of bytes the message's values may still bring.
 class MessageReader {
   public:
     MessageReader(CEnvelonDoc& document, const Tree& tree, Message& message)
