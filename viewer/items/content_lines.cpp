@@ -1,6 +1,7 @@
 #include "viewer/items/content_lines.h"
 
 #include "platform/text.h"
+#include "platform/text_safety.h"
 
 namespace viewer::items {
 
@@ -10,30 +11,22 @@ namespace {
 // continuation line starts with one space, which counts.
 constexpr std::size_t kMaxLineOctets = 75;
 
-bool IsContinuationByte(char c)
-{
-    return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
-}
-
 } // namespace
 
 std::string CleanText(std::string_view text)
 {
     std::string out;
     out.reserve(text.size());
-    const std::u32string codePoints = platform::Utf8ToCodePoints(text);
-    for (std::size_t i = 0; i < codePoints.size(); ++i) {
-        const char32_t c = codePoints[i];
+    for (std::size_t i = 0; i < text.size();) {
+        const char32_t c = platform::NextUtf8Char(text, i);
         if (c == U'\r') {
             out += '\n';
-            if (i + 1 < codePoints.size() && codePoints[i + 1] == U'\n') {
+            if (i < text.size() && text[i] == '\n') {
                 ++i;
             }
         } else if (c == U'\n' || c == U'\t') {
             out += static_cast<char>(c);
-        } else if (c < 0x20 || (c >= 0x7F && c < 0xA0)) {
-            continue;
-        } else {
+        } else if (!platform::IsControlCharacter(c)) {
             platform::AppendUtf8(out, c);
         }
     }
@@ -157,11 +150,11 @@ void ContentLines::Emit(std::string_view line)
 {
     std::size_t limit = kMaxLineOctets;
     while (line.size() > limit) {
-        std::size_t cut = limit;
-        // Back up to the start of the character; valid UTF-8 needs at most three steps.
-        for (int step = 0; step < 3 && cut > 1 && IsContinuationByte(line[cut]); ++step) {
-            --cut;
-        }
+        // Lines hold valid UTF-8 (CleanText and our own ASCII), so a cut between characters
+        // leaves at least one character on the line; a cut at the limit keeps any other
+        // text moving all the same.
+        std::size_t cut = platform::CutUtf8(line, limit).size();
+        cut = cut == 0 ? limit : cut;
         m_out.append(line.substr(0, cut));
         m_out += "\r\n ";
         line.remove_prefix(cut);
