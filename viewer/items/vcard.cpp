@@ -109,7 +109,7 @@ std::optional<std::string> DayOf(const PropertyReader& props, const NamedPropert
     return std::nullopt;
 }
 
-// A web page as a URI; Outlook keeps "www.example.com" without a scheme.
+// A web page as a URI; contacts often keep "www.example.com" without a scheme.
 std::string WebAddress(const std::string& page)
 {
     const std::string uri = PercentEncode(page, "-._~:/?#[]@!$&'()*+,;=%");
