@@ -1,13 +1,10 @@
 #include "tools/cli.h"
 
-#include <cerrno>
 #include <cstring>
-#include <fcntl.h>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "platform/file_io.h"
 #include "platform/files.h"
 #include "platform/format.h"
 #include "platform/text_safety.h"
@@ -23,6 +20,7 @@
 #include "viewer/doc/panes/element_rows.h"
 #include "viewer/doc/tree/tree_builder.h"
 #include "viewer/items/document_message.h"
+#include "viewer/items/export_commands.h"
 #include "viewer/items/item_export.h"
 
 namespace tools {
@@ -111,17 +109,6 @@ std::optional<Arguments> Parse(int argc, char** argv)
         }
     }
     return arguments;
-}
-
-// Writes `text` to `path`, created or emptied first.
-StatusCode WriteFile(const std::string& path, std::string_view text)
-{
-    const platform::UniqueFd fd(
-        ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
-    if (!fd.Valid()) {
-        return platform::StatusFromError(errno);
-    }
-    return platform::WriteAll(fd.Get(), text);
 }
 
 TagoraHandle Dictionary()
@@ -387,19 +374,18 @@ private:
         if (platform::Failed(status)) {
             return Fail("cannot read the message", status);
         }
-        const auto text = viewer::items::ExportItem(message);
-        if (!text) {
+        const auto format = viewer::items::ExportFormatOf(message);
+        if (format == viewer::items::ExportFormat::None) {
             const std::string messageClass = viewer::items::MessageClassOf(message);
             return FailWith("a message of class " +
                             (messageClass.empty() ? "(none)" : Shown(messageClass)) +
                             " is no meeting, appointment, task or contact");
         }
         const std::string& path = m_args.positional.back();
-        status = WriteFile(path, *text);
+        status = viewer::items::WriteExport(message, path);
         if (platform::Failed(status)) {
             return Fail("cannot write " + Shown(path), status);
         }
-        const auto format = viewer::items::ExportFormatOf(message);
         m_out << viewer::items::FileExtensionOf(format).substr(1) << '\t' << Shown(path) << '\n';
         return kExitOk;
     }

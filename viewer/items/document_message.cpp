@@ -394,7 +394,7 @@ std::optional<std::string> BodyText(CEnvelonDoc& document, const TreeIndex& inde
 } // namespace
 
 StatusCode ReadDocumentMessage(CEnvelonDoc& document, const Tree& tree, const TreeIndex& index,
-                               Message& message)
+                               Message& message, bool bodyText)
 {
     if (index.m_messageGroup == kNoNode) {
         return platform::E_FAIL;
@@ -412,7 +412,7 @@ StatusCode ReadDocumentMessage(CEnvelonDoc& document, const Tree& tree, const Tr
         }
     }
     ReadLegacyProperties(document, tree, index, message);
-    if (!message.properties.Find(PR_BODY)) {
+    if (bodyText && !message.properties.Find(PR_BODY)) {
         message.bodyText = BodyText(document, index, message.codePage);
     }
     return platform::S_OK;
@@ -424,7 +424,7 @@ bool IsEmbeddedMessage(const ElementRef* element)
 }
 
 StatusCode ReadEmbeddedMessage(CEnvelonDoc& document, const ElementRef& element,
-                               TagoraHandle dictionary, Message& message)
+                               TagoraHandle dictionary, Message& message, bool bodyText)
 {
     if (!IsEmbeddedMessage(&element)) {
         return platform::E_INVALIDARG;
@@ -447,7 +447,7 @@ StatusCode ReadEmbeddedMessage(CEnvelonDoc& document, const ElementRef& element,
     }
     doc::tree::DocumentTree tree;
     tree.Build(embedded, dictionary);
-    return ReadDocumentMessage(embedded, tree.GetTree(), tree.Index(), message);
+    return ReadDocumentMessage(embedded, tree.GetTree(), tree.Index(), message, bodyText);
 }
 
 } // namespace viewer::items

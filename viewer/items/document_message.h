@@ -35,11 +35,12 @@ inline constexpr std::uint32_t kMaxBlobBytes = 1u << 20;
 inline constexpr std::uint64_t kMaxMessageBytes = 16u << 20;
 
 // The message of `document`, whose `tree` and `index` BuildDocumentTree made. What cannot
-// be read is left out; the call fails only when the tree has no message group.
+// be read is left out; the call fails only when the tree has no message group. Without
+// `bodyText`, the text of an RTF or HTML body is not worked out.
 [[nodiscard]] platform::StatusCode ReadDocumentMessage(doc::document::CEnvelonDoc& document,
                                                        const doc::tree::Tree& tree,
                                                        const doc::tree::TreeIndex& index,
-                                                       Message& message);
+                                                       Message& message, bool bodyText = true);
 
 // The element is an embedded message (one that Open Attachment opens as a document).
 [[nodiscard]] bool IsEmbeddedMessage(const doc::model::ElementRef* element);
@@ -49,6 +50,7 @@ inline constexpr std::uint64_t kMaxMessageBytes = 16u << 20;
 // `dictionary`) and read as ReadDocumentMessage does. The file is gone on return.
 [[nodiscard]] platform::StatusCode ReadEmbeddedMessage(doc::document::CEnvelonDoc& document,
                                                        const doc::model::ElementRef& element,
-                                                       TagoraHandle dictionary, Message& message);
+                                                       TagoraHandle dictionary, Message& message,
+                                                       bool bodyText = true);
 
 } // namespace viewer::items

@@ -9,6 +9,7 @@
 #include "viewer/doc/document/envelon_doc.h"
 #include "viewer/doc/frame/safe_open.h"
 #include "viewer/doc/model/element.h"
+#include "viewer/doc/app/app_context.h"
 #include "viewer/doc/naming/strings.h"
 #include "viewer/ui/commands.h"
 #include "viewer/ui/envelon_app.h"
@@ -17,13 +18,16 @@
 #include "viewer/ui/main_frame.h"
 #include "viewer/ui/progress_gate.h"
 #include "viewer/ui/splitter_view.h"
+#include "viewer/ui/tree_model.h"
 
 namespace viewer::ui {
 
 using namespace viewer::doc::document;
 using namespace viewer::doc::frame;
 using namespace viewer::doc::model;
+using namespace viewer::doc::app;
 using namespace viewer::doc::naming;
+using namespace viewer::items;
 using platform::StatusCode;
 
 namespace {
@@ -97,6 +101,11 @@ void CChildFrame::InitialUpdate()
     // Looked for once: the tree never changes after its walk, and a search goes through
     // every property of the message.
     m_mailBody = Tree()->Index().FindMailBody();
+    if (const TreeModel* model = Tree()->Model()) {
+        const AppContext* app = TheApp();
+        m_exportSource = std::make_unique<ExportSource>(*m_document, model->Tree(), Tree()->Index(),
+                                                        app ? app->m_dictionary : nullptr);
+    }
     emit StateChanged();
 }
 
@@ -137,6 +146,12 @@ CommandState CChildFrame::QueryState(std::uint32_t command) const
         return state;
     }
     switch (command) {
+    case ID_FILE_EXPORT_ICALENDAR:
+    case ID_FILE_EXPORT_VCARD:
+        state = QueryExportState(command,
+                                 m_exportSource ? m_exportSource->MessageFor(context.element)
+                                                : nullptr);
+        break;
     case ID_EDIT_UNDO:
     case ID_EDIT_CUT:
     case ID_EDIT_COPY:
@@ -198,6 +213,10 @@ bool CChildFrame::HandleCommand(std::uint32_t command)
         return true;
     case ID_TOOLS_SAVE_BODY:
         SaveMailBody();
+        return true;
+    case ID_FILE_EXPORT_ICALENDAR:
+    case ID_FILE_EXPORT_VCARD:
+        ExportItem(element);
         return true;
     case ID_TOOLS_OPEN_ATTACHMENT:
         OpenAttachment(element, *this, m_app.Sink());
@@ -360,6 +379,19 @@ void CChildFrame::SaveMailBody()
     const StatusCode status =
         viewer::doc::frame::SaveMailBody(*m_document, m_mailBody, path, progress.Callback());
     ReportSaveOutcome(status, path, m_app.Sink());
+}
+
+void CChildFrame::ExportItem(const ElementRef* shown)
+{
+    Message message;
+    if (!m_exportSource || platform::Failed(m_exportSource->ReadForExport(shown, message))) {
+        return;
+    }
+    const std::string path = m_app.Chooser().SaveFileName(this, PlanExport(message));
+    if (path.empty()) {
+        return;
+    }
+    ReportSaveOutcome(WriteExport(message, path), path, m_app.Sink());
 }
 
 // ---- AttachmentHost --------------------------------------------------------------------

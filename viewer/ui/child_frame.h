@@ -11,6 +11,7 @@
 #include "viewer/doc/frame/commands.h"
 #include "viewer/doc/frame/pane_swap.h"
 #include "viewer/doc/frame/tool_commands.h"
+#include "viewer/items/export_commands.h"
 #include "viewer/ui/pane_view.h"
 
 class QStackedWidget;
@@ -89,6 +90,7 @@ signals:
 private:
     bool HandleCommand(std::uint32_t command);
     void SaveMailBody();
+    void ExportItem(const viewer::doc::model::ElementRef* shown);
     void MoveFocusBetweenPanes();
     void OnFocusChanged(QWidget* now);
     PaneContext Context();
@@ -100,6 +102,7 @@ private:
     PaneView* m_single = nullptr;
     std::unique_ptr<viewer::doc::frame::ChildFrameLogic> m_logic;
     viewer::doc::model::MailBody m_mailBody;
+    std::unique_ptr<viewer::items::ExportSource> m_exportSource;
     viewer::doc::document::DocumentView* m_activeView = nullptr;
 };
 

@@ -7,6 +7,8 @@ const std::vector<CommandInfo>& Commands()
     static const std::vector<CommandInfo> commands = {
         {ID_FILE_OPEN, "&Open...\tCtrl+O", "Ctrl+O", ":/pallion/toolbar/open.svg", false},
         {ID_FILE_CLOSE, "&Close", "", nullptr, false},
+        {ID_FILE_EXPORT_ICALENDAR, "Export as &iCalendar...", "", nullptr, false},
+        {ID_FILE_EXPORT_VCARD, "Export as &vCard...", "", nullptr, false},
         {ID_APP_EXIT, "E&xit", "", nullptr, false},
         {ID_EDIT_UNDO, "&Undo\tCtrl+Z", "Ctrl+Z|Alt+Backspace", nullptr, false},
         {ID_EDIT_CUT, "Cu&t\tCtrl+X", "Ctrl+X|Shift+Del", ":/pallion/toolbar/cut.svg", false},
@@ -54,6 +56,9 @@ const std::vector<PopupMenu>& MainMenu(bool documentOpen)
         {"&File",
          {{ID_FILE_OPEN},
           {ID_FILE_CLOSE},
+          {kSeparator},
+          {ID_FILE_EXPORT_ICALENDAR},
+          {ID_FILE_EXPORT_VCARD},
           {kSeparator},
           {ID_FILE_MRU_FIRST},
           {kSeparator},

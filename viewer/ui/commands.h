@@ -10,6 +10,7 @@
 #include "viewer/doc/frame/commands.h"
 #include "viewer/doc/frame/pane_swap.h"
 #include "viewer/doc/frame/tool_commands.h"
+#include "viewer/items/export_commands.h"
 
 namespace viewer::ui {
 
@@ -22,6 +23,8 @@ using viewer::doc::frame::ID_VIEW_HEX;
 using viewer::doc::frame::ID_VIEW_RICH;
 using viewer::doc::frame::ID_VIEW_TEXT;
 using viewer::doc::frame::ID_VIEW_TREE;
+using viewer::items::ID_FILE_EXPORT_ICALENDAR;
+using viewer::items::ID_FILE_EXPORT_VCARD;
 
 inline constexpr std::uint32_t ID_FILE_OPEN = 57601;
 inline constexpr std::uint32_t ID_FILE_CLOSE = 57602;

@@ -15,6 +15,8 @@
 #include <QWindow>
 #include <gtest/gtest.h>
 
+#include "platform/com.h"
+#include "platform/guid.h"
 #include "platform/registry.h"
 #include "tests/support/test_files.h"
 #include "tests/support/tnef_builder.h"
@@ -282,6 +284,46 @@ TEST_F(Viewer, SaveDataWritesTheBytesAndAFailedSaveSaysSo)
     ASSERT_EQ(m_sink.Messages().size(), 1u);
     EXPECT_EQ(m_sink.Messages()[0].text, "Failed on saving data to disk. (0X80070002)");
     EXPECT_EQ(m_sink.Messages()[0].icon, MessageIcon::Error);
+}
+
+TEST_F(Viewer, ExportFollowsTheClassOfTheDocumentOrOfTheEmbeddedMessageShown)
+{
+    // A note that forwards a contact.
+    const ByteVector contact =
+        TnefBuilder()
+            .Header()
+            .MessageProperties(PropertyList()
+                                   .String8(PR_MESSAGE_CLASS, "IPM.Contact")
+                                   .String8(PR_DISPLAY_NAME, "Jane Public"))
+            .Bytes();
+    const auto iidBytes = platform::GuidToBytes(platform::IID_IMessage);
+    const GuidBytes iid(iidBytes.begin(), iidBytes.end());
+    TnefBuilder note;
+    note.Header()
+        .MessageProperties(PropertyList()
+                               .String8(PR_MESSAGE_CLASS, "IPM.Note")
+                               .String8(PR_SUBJECT, "FW: Jane"))
+        .StartAttachment()
+        .AttachmentProperties(PropertyList()
+                                  .Long(PR_ATTACH_METHOD, ATTACH_EMBEDDED_MSG)
+                                  .Object(PR_ATTACH_DATA_OBJ, iid, contact));
+    const std::string path = TempDir() + "forward.tnef";
+    WriteFile(path, note.Bytes());
+    ASSERT_EQ(Start({QString::fromStdString(path)}), -1);
+    EXPECT_FALSE(Enabled(ID_FILE_EXPORT_ICALENDAR));
+    EXPECT_FALSE(Enabled(ID_FILE_EXPORT_VCARD));
+
+    Select("Mail Attachment");
+    EXPECT_FALSE(Enabled(ID_FILE_EXPORT_ICALENDAR));
+    ASSERT_TRUE(Enabled(ID_FILE_EXPORT_VCARD));
+    m_chooser.savePath = TempDir() + "jane.vcf";
+    Frame().OnCommand(ID_FILE_EXPORT_VCARD);
+    ASSERT_EQ(m_chooser.plans.size(), 1u);
+    EXPECT_EQ(m_chooser.plans[0].fileName, "Jane Public.vcf");
+    const ByteVector card = ReadFile(m_chooser.savePath);
+    EXPECT_NE(std::string(card.begin(), card.end()).find("\r\nFN:Jane Public\r\n"),
+              std::string::npos);
+    EXPECT_TRUE(m_sink.Messages().empty());
 }
 
 TEST_F(Viewer, OpenAttachmentHandsTextToTheDesktopButNeverAProgram)
