@@ -6,6 +6,7 @@
 #include "format/mapi.h"
 #include "platform/file_io.h"
 #include "platform/files.h"
+#include "viewer/doc/document/envelon_doc.h"
 #include "viewer/items/document_message.h"
 #include "viewer/items/item_export.h"
 
@@ -33,7 +34,11 @@ const Message* ExportSource::MessageFor(const doc::model::ElementRef* shown)
         if (shown != m_embeddedElement) {
             m_embeddedElement = shown;
             m_embedded.emplace();
-            if (platform::Failed(Read(shown, false, *m_embedded))) {
+            std::uint64_t offset = 0;
+            std::uint32_t size = 0;
+            if (platform::Failed(m_document.GetElementRange(shown, &offset, &size)) ||
+                size > kMaxEmbeddedBytesForEnabling ||
+                platform::Failed(Read(shown, false, *m_embedded))) {
                 m_embedded.reset();
             }
         }

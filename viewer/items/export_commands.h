@@ -24,6 +24,11 @@ namespace viewer::items {
 inline constexpr std::uint32_t ID_FILE_EXPORT_ICALENDAR = 32801;
 inline constexpr std::uint32_t ID_FILE_EXPORT_VCARD = 32802;
 
+// An embedded message larger than this is not copied out to find its class while it is
+// merely shown (the interface would stall on every such selection): the commands stay off
+// for it, and Open Attachment opens it as a document that exports itself.
+inline constexpr std::uint32_t kMaxEmbeddedBytesForEnabling = 16u << 20;
+
 // The message the commands work on in one document window: the embedded message of the
 // element shown when it is one, else the document's own. Enabling asks at every refresh, so
 // each is read once, without its body's text: the document's for the window's life, an
