@@ -153,7 +153,7 @@ TEST(FileName, LongNamesKeepTheirExtensionAndWholeCharacters)
     for (int i = 0; i < 200; ++i) {
         umlauts += "\xC3\xB6";
     }
-    EXPECT_EQ(SafeFileName(umlauts).size(), 254u);
+    EXPECT_EQ(SafeFileName(umlauts).size(), 255u);
 }
 
 TEST(FileName, OnlyPlainShortExtensionsAreSafe)

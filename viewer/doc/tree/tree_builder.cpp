@@ -93,6 +93,7 @@ private:
     StatusCode AddRecipientRows(NodeId parent, std::uint32_t count, std::uint64_t end);
     void Decorate(NodeId root);
     std::uint32_t MessageCodePage() const;
+    std::string NameText(const ElementRef* element);
     void DecorateAttachment(NodeId group);
 
     CEnvelonDoc& m_doc;
@@ -404,8 +405,7 @@ void Builder::DecorateAttachment(NodeId group)
         if (nameNode == kNoNode) {
             nameNode = index.FindAttributeNode(group, attAttachTitle);
         }
-        const std::string name =
-            nameNode != kNoNode ? ElementText(m_tree.Element(nameNode), m_doc.CodePage()) : "";
+        const std::string name = nameNode != kNoNode ? NameText(m_tree.Element(nameNode)) : "";
         if (!name.empty()) {
             m_tree.SetCaption(group, CaptionText(name));
             if (ElementRef* element = data != kNoNode ? m_tree.Element(data) : nullptr) {
@@ -416,6 +416,60 @@ void Builder::DecorateAttachment(NodeId group)
     if (data != kNoNode) {
         LinkNodeElement(m_tree, data, group);
     }
+}
+
+// An attachment's name as ElementText gives it, but whole where the element keeps only part of
+// it (a value over kMaxKeptValueBytes keeps nothing, an attribute its first bytes): up to
+// kNamePart bytes of its start and of its end are read from the stream, so that a long name
+// keeps its extension.
+std::string Builder::NameText(const ElementRef* element)
+{
+    std::string text = ElementText(element, m_doc.CodePage());
+    std::uint64_t offset = 0;
+    std::uint32_t count = 0;
+    if (!element || platform::Failed(m_doc.GetElementRange(element, &offset, &count))) {
+        return text;
+    }
+    std::uint32_t kept = 0;
+    if (element->Kind() == ELEM_ATTRIBUTE_DATA) {
+        kept = static_cast<const AttributeElement*>(element)->KeptLength();
+    } else if (element->Kind() == ELEM_VALUE) {
+        const auto* value = static_cast<const ValueElement*>(element);
+        kept = value->Data() ? value->DataLength() : 0;
+    } else {
+        return text;
+    }
+    if (count <= kept) {
+        return text;
+    }
+    // Even sizes and an even start keep UTF-16 names whole.
+    constexpr std::uint32_t kNamePart = 2048;
+    const std::uint32_t head = std::min(count, kNamePart);
+    const std::uint32_t tail = count - head <= kNamePart ? (count - head) & ~1u : kNamePart;
+    std::vector<std::uint8_t> bytes(head + tail);
+    platform::IStream* stream = m_doc.Stream();
+    const auto readAt = [stream](std::uint64_t at, std::uint8_t* into, std::uint32_t size) {
+        std::uint32_t got = 0;
+        return stream &&
+               platform::Succeeded(stream->Seek(static_cast<std::int64_t>(at),
+                                                platform::STREAM_SEEK_SET, nullptr)) &&
+               platform::Succeeded(stream->Read(into, size, &got)) && got == size;
+    };
+    if (!readAt(offset, bytes.data(), head) ||
+        !readAt(offset + ((count - tail) & ~1u), bytes.data() + head, tail)) {
+        return text;
+    }
+    if (element->Kind() == ELEM_ATTRIBUTE_DATA) {
+        const std::string_view data(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+        return platform::DecodeCodePage(data.substr(0, data.find('\0')), m_doc.CodePage());
+    }
+    const auto* value = static_cast<const ValueElement*>(element);
+    std::string whole =
+        FormatValueText(value->m_tag, bytes.data(), static_cast<std::uint32_t>(bytes.size()));
+    if ((PROP_TYPE(value->m_tag) & ~MV_FLAG) == PT_STRING8) {
+        return platform::DecodeCodePage(whole, m_doc.CodePage());
+    }
+    return whole;
 }
 
 } // namespace
