@@ -91,6 +91,10 @@ private:
     void AddDecodedNode(NodeId parent, const AttributeElement& record);
     StatusCode AddPropertyNodes(NodeId parent, std::uint32_t count, std::uint64_t end);
     StatusCode AddRecipientRows(NodeId parent, std::uint32_t count, std::uint64_t end);
+    void NoteUnnamedIdentifier(const AttributeElement& record);
+    std::uint64_t Position() const;
+    bool PastListEnd(std::uint64_t position, std::uint64_t end, const char* item,
+                     std::uint32_t index, std::uint32_t count);
     void Decorate(NodeId root);
     std::uint32_t MessageCodePage() const;
     std::string NameText(const ElementRef* element);
@@ -141,18 +145,32 @@ void Builder::Run()
     }
     auto header = std::make_unique<HeaderElement>();
     if (platform::Failed(m_doc.ReadHeader(header.get()))) {
+        m_doc.DescribeMissingHeader(m_result.damage);
         return;
     }
-    const int headerImage = header->IsValid() ? kImageBinary : kImageCross;
+    const bool validSignature = header->IsValid();
+    const std::string signature =
+        platform::Format("wrong signature %#010X (a TNEF stream starts with %#010X)",
+                         header->m_signature, TNEF_SIGNATURE);
+    const int headerImage = validSignature ? kImageBinary : kImageCross;
     Add(root, "Header", headerImage, std::move(header));
 
     auto record = std::make_unique<AttributeElement>(ELEM_ATTRIBUTE);
-    if (!m_result.cut && platform::Succeeded(m_doc.ReadFirstAttribute(record.get()))) {
+    const bool readable =
+        m_result.cut || platform::Succeeded(m_doc.ReadFirstAttribute(record.get()));
+    if (!validSignature) {
+        m_result.damage.Problem(0, readable ? signature : signature + " and no attribute record");
+        m_result.damage.notTnef = !readable;
+    }
+    if (!readable && validSignature) {
+        m_doc.DescribeRecordEnd(kTnefHeaderSize, m_result.damage);
+    } else if (readable && !m_result.cut) {
         NodeId group = Add(root,
                            CEnvelonDoc::StartsAttachment(*record) ? kAttachmentGroupCaption
                                                                   : kMessageGroupCaption,
                            kImageOpenEnvelope, CreateElement(ELEM_FOLDER));
         while (group != kNoNode) {
+            NoteUnnamedIdentifier(*record);
             if (m_raw) {
                 // The record node takes the walked record; a fresh one reads the next.
                 const AttributeElement* walked = record.get();
@@ -167,7 +185,11 @@ void Builder::Run()
                 AddDecodedNode(group, *record);
                 record->Reset();
             }
-            if (m_result.cut || platform::Failed(m_doc.ReadNextAttribute(record.get()))) {
+            if (m_result.cut) {
+                break;
+            }
+            if (platform::Failed(m_doc.ReadNextAttribute(record.get()))) {
+                m_doc.DescribeRecordEnd(record->m_position, m_result.damage);
                 break;
             }
             if (CEnvelonDoc::StartsAttachment(*record)) {
@@ -204,7 +226,13 @@ void Builder::AddDecodedNode(NodeId parent, const AttributeElement& record)
             return;
         }
         const std::uint64_t end = record.m_position + kAttributeDataOffset + record.m_length;
-        if (kind == ELEM_RECIPIENT_TABLE) {
+        if (record.m_length < 4) {
+            // Its count was read from the bytes after it: no item of it is there to walk.
+            m_result.damage.Problem(record.m_position + kAttributeDataOffset,
+                                    platform::Format("the %s list holds %u bytes, too few for "
+                                                     "its count",
+                                                     caption.c_str(), record.m_length));
+        } else if (kind == ELEM_RECIPIENT_TABLE) {
             AddRecipientRows(node, count, end);
         } else {
             AddPropertyNodes(node, count, end);
@@ -233,12 +261,16 @@ void Builder::AddDecodedNode(NodeId parent, const AttributeElement& record)
 StatusCode Builder::AddPropertyNodes(NodeId parent, std::uint32_t count, std::uint64_t end)
 {
     for (std::uint32_t i = 0; i < count; ++i) {
+        const std::uint64_t at = Position();
+        if (PastListEnd(at, end, "property", i, count)) {
+            return kBeyondAttribute;
+        }
         auto property = std::make_unique<PropertyElement>();
         if (const StatusCode status = m_doc.ReadProperty(property.get()); platform::Failed(status)) {
+            m_result.damage.Problem(at, platform::Format("property %u of %u cannot be read (a "
+                                                         "damaged tag or name)",
+                                                         i + 1, count));
             return status;
-        }
-        if (property->m_position + 4 > end) {
-            return kBeyondAttribute;
         }
         const PropertyElement* read = property.get();
         const NodeId node =
@@ -248,12 +280,32 @@ StatusCode Builder::AddPropertyNodes(NodeId parent, std::uint32_t count, std::ui
         }
         const std::uint32_t type = PROP_TYPE(read->m_tag);
         for (std::uint32_t j = 0; j < read->m_valueCount; ++j) {
+            const std::uint64_t valueAt = Position();
             auto value = std::make_unique<ValueElement>(ELEM_VALUE);
             if (const StatusCode status = m_doc.ReadValue(read, value.get());
                 platform::Failed(status)) {
+                std::uint32_t size = 0;
+                const std::string name = PropertyCaption(m_dictionary, read->m_tag);
+                if (read->m_layout == kLayoutFixed &&
+                    platform::Failed(CEnvelonDoc::FixedValueSize(type, &size))) {
+                    m_result.damage.Note(valueAt, platform::Format("%s has a type no table names "
+                                                                   "(%#06X): the rest of its list "
+                                                                   "is not read",
+                                                                   name.c_str(), type & 0xFFFF));
+                } else {
+                    m_result.damage.Problem(valueAt, platform::Format("value %u of %s cannot be "
+                                                                      "read",
+                                                                      j + 1, name.c_str()));
+                }
                 return status;
             }
             if (ValueEnd(*value) > end) {
+                m_result.damage.Problem(
+                    valueAt, platform::Format("value %u of %s (%u bytes) reaches past the end of "
+                                              "its attribute at %llu",
+                                              j + 1,
+                                              PropertyCaption(m_dictionary, read->m_tag).c_str(),
+                                              value->m_size, static_cast<unsigned long long>(end)));
                 return kBeyondAttribute;
             }
             if (type == PT_STRING8) {
@@ -285,12 +337,12 @@ StatusCode Builder::AddPropertyNodes(NodeId parent, std::uint32_t count, std::ui
 StatusCode Builder::AddRecipientRows(NodeId parent, std::uint32_t count, std::uint64_t end)
 {
     for (std::uint32_t r = 0; r < count; ++r) {
+        if (PastListEnd(Position(), end, "recipient row", r, count)) {
+            return kBeyondAttribute;
+        }
         auto row = std::make_unique<ListElement>(ELEM_PROPERTY_LIST);
         if (const StatusCode status = m_doc.ReadRowHeader(row.get()); platform::Failed(status)) {
             return status;
-        }
-        if (row->m_position + 4 > end) {
-            return kBeyondAttribute;
         }
         const std::uint32_t properties = row->m_count;
         const NodeId node = Add(parent, kRecipientRowCaption, kImagePerson, std::move(row));
@@ -303,6 +355,42 @@ StatusCode Builder::AddRecipientRows(NodeId parent, std::uint32_t count, std::ui
         }
     }
     return platform::S_OK;
+}
+
+void Builder::NoteUnnamedIdentifier(const AttributeElement& record)
+{
+    if (AttributeIdentifierName(record.m_identifier).empty()) {
+        m_result.damage.Note(record.m_position,
+                             platform::Format("attribute %#010X is named by no table",
+                                              record.m_identifier));
+    }
+}
+
+// The document's stream position: where the next list item starts.
+std::uint64_t Builder::Position() const
+{
+    std::uint64_t position = 0;
+    platform::IStream* stream = m_doc.Stream();
+    if (!stream || platform::Failed(stream->Seek(0, platform::STREAM_SEEK_CUR, &position))) {
+        return UINT64_MAX;
+    }
+    return position;
+}
+
+// Whether item `index` of a list of `count`, starting at `position`, would begin past the end
+// of its attribute (a count larger than the list): damage, reported here.
+bool Builder::PastListEnd(std::uint64_t position, std::uint64_t end, const char* item,
+                          std::uint32_t index, std::uint32_t count)
+{
+    if (position != UINT64_MAX && position <= end && end - position >= 4) {
+        return false;
+    }
+    m_result.damage.Problem(position == UINT64_MAX ? end : position,
+                            platform::Format("list cut short: it counts %u items, %s %u would "
+                                             "begin past the end of its attribute at %llu",
+                                             count, item, index + 1,
+                                             static_cast<unsigned long long>(end)));
+    return true;
 }
 
 std::uint32_t Builder::MessageCodePage() const
