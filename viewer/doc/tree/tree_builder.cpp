@@ -92,6 +92,8 @@ private:
     StatusCode AddPropertyNodes(NodeId parent, std::uint32_t count, std::uint64_t end);
     StatusCode AddRecipientRows(NodeId parent, std::uint32_t count, std::uint64_t end);
     void NoteUnnamedIdentifier(const AttributeElement& record);
+    void ValueDamage(const PropertyElement& property, std::uint32_t index, std::uint64_t at,
+                     std::uint64_t end);
     std::uint64_t Position() const;
     bool PastListEnd(std::uint64_t position, std::uint64_t end, const char* item,
                      std::uint32_t index, std::uint32_t count);
@@ -282,31 +284,10 @@ StatusCode Builder::AddPropertyNodes(NodeId parent, std::uint32_t count, std::ui
         for (std::uint32_t j = 0; j < read->m_valueCount; ++j) {
             const std::uint64_t valueAt = Position();
             auto value = std::make_unique<ValueElement>(ELEM_VALUE);
-            if (const StatusCode status = m_doc.ReadValue(read, value.get());
-                platform::Failed(status)) {
-                std::uint32_t size = 0;
-                const std::string name = PropertyCaption(m_dictionary, read->m_tag);
-                if (read->m_layout == kLayoutFixed &&
-                    platform::Failed(CEnvelonDoc::FixedValueSize(type, &size))) {
-                    m_result.damage.Note(valueAt, platform::Format("%s has a type no table names "
-                                                                   "(%#06X): the rest of its list "
-                                                                   "is not read",
-                                                                   name.c_str(), type & 0xFFFF));
-                } else {
-                    m_result.damage.Problem(valueAt, platform::Format("value %u of %s cannot be "
-                                                                      "read",
-                                                                      j + 1, name.c_str()));
-                }
-                return status;
-            }
-            if (ValueEnd(*value) > end) {
-                m_result.damage.Problem(
-                    valueAt, platform::Format("value %u of %s (%u bytes) reaches past the end of "
-                                              "its attribute at %llu",
-                                              j + 1,
-                                              PropertyCaption(m_dictionary, read->m_tag).c_str(),
-                                              value->m_size, static_cast<unsigned long long>(end)));
-                return kBeyondAttribute;
+            const StatusCode status = m_doc.ReadValue(read, value.get());
+            if (platform::Failed(status) || ValueEnd(*value) > end) {
+                ValueDamage(*read, j, valueAt, end);
+                return platform::Failed(status) ? status : kBeyondAttribute;
             }
             if (type == PT_STRING8) {
                 value->m_textEncoding = TEXT_ANSI;
@@ -364,6 +345,47 @@ void Builder::NoteUnnamedIdentifier(const AttributeElement& record)
                              platform::Format("attribute %#010X is named by no table",
                                               record.m_identifier));
     }
+}
+
+// Why value `index` of `property`, at `at`, could not be read or reaches past `end`: a type no
+// table names is a note (its size is unknown, so the list cannot go on), a size beyond the
+// attribute a problem, and so is anything else.
+void Builder::ValueDamage(const PropertyElement& property, std::uint32_t index, std::uint64_t at,
+                          std::uint64_t end)
+{
+    const std::string name = PropertyCaption(m_dictionary, property.m_tag);
+    const std::uint32_t type = PROP_TYPE(property.m_tag);
+    std::uint32_t size = 0;
+    if (property.m_layout == kLayoutFixed) {
+        if (platform::Failed(CEnvelonDoc::FixedValueSize(type, &size))) {
+            m_result.damage.Note(at, platform::Format("%s has a type no table names (%#06X): the "
+                                                      "rest of its list is not read",
+                                                      name.c_str(), type));
+            return;
+        }
+    } else {
+        std::uint8_t field[4] = {};
+        std::uint32_t got = 0;
+        platform::IStream* stream = m_doc.Stream();
+        if (!stream ||
+            platform::Failed(stream->Seek(static_cast<std::int64_t>(at), platform::STREAM_SEEK_SET,
+                                          nullptr)) ||
+            platform::Failed(stream->Read(field, sizeof field, &got)) || got != sizeof field) {
+            size = UINT32_MAX;
+        } else {
+            size = format::LoadLe32(field);
+        }
+    }
+    const std::uint64_t fieldBytes = property.m_layout == kLayoutFixed ? 0 : 4;
+    if (at <= end && end - at >= fieldBytes && size <= end - at - fieldBytes) {
+        m_result.damage.Problem(at, platform::Format("value %u of %s cannot be read", index + 1,
+                                                     name.c_str()));
+        return;
+    }
+    m_result.damage.Problem(at, platform::Format("value %u of %s (%u bytes) reaches past the end "
+                                                 "of its attribute at %llu",
+                                                 index + 1, name.c_str(), size,
+                                                 static_cast<unsigned long long>(end)));
 }
 
 // The document's stream position: where the next list item starts.
