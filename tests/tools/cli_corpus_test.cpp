@@ -98,6 +98,18 @@ std::vector<std::uint8_t> IidBytes(const platform::IID& iid)
     return {bytes.begin(), bytes.end()};
 }
 
+// A corpus path as a test's name: letters and digits, the rest '_'.
+std::string TestName(const char* path)
+{
+    std::string name = path;
+    for (char& c : name) {
+        if (!std::isalnum(static_cast<unsigned char>(c))) {
+            c = '_';
+        }
+    }
+    return name;
+}
+
 class CliCorpus : public CliTest, public ::testing::WithParamInterface<CorpusFile> {};
 
 } // namespace
@@ -119,10 +131,7 @@ TEST_P(CliCorpus, ReadsLikeThePeerTool)
     EXPECT_TRUE(file.status != 0 ? checksum == file.status : checksum == 0 || checksum == 3)
         << checksum;
 
-    std::string folder = Scratch() + "extracted-";
-    for (const char* c = file.path; *c; ++c) {
-        folder.push_back(std::isalnum(static_cast<unsigned char>(*c)) ? *c : '_');
-    }
+    const std::string folder = Scratch() + "extracted-" + TestName(file.path);
     const CliResult extracted = Run({"extract", path, folder});
     EXPECT_EQ(extracted.status, file.status) << extracted.err;
     std::vector<std::string> ours;
@@ -155,13 +164,7 @@ TEST_P(CliCorpus, ReadsLikeThePeerTool)
 
 INSTANTIATE_TEST_SUITE_P(Corpus, CliCorpus, ::testing::ValuesIn(CorpusFiles()),
                          [](const ::testing::TestParamInfo<CorpusFile>& param) {
-                             std::string name = param.param.path;
-                             for (char& c : name) {
-                                 if (!std::isalnum(static_cast<unsigned char>(c))) {
-                                     c = '_';
-                                 }
-                             }
-                             return name;
+                             return TestName(param.param.path);
                          });
 
 namespace {
@@ -243,11 +246,5 @@ TEST_P(CliBodyForms, TextAndWrappedHtmlHoldTheBodysWords)
 
 INSTANTIATE_TEST_SUITE_P(Corpus, CliBodyForms, ::testing::ValuesIn(kBodyWords),
                          [](const ::testing::TestParamInfo<BodyWords>& param) {
-                             std::string name = param.param.path;
-                             for (char& c : name) {
-                                 if (!std::isalnum(static_cast<unsigned char>(c))) {
-                                     c = '_';
-                                 }
-                             }
-                             return name;
+                             return TestName(param.param.path);
                          });
