@@ -3,6 +3,7 @@
 #   tree of a 1 GiB stream with four large attachments and 20 000 properties (time, peak memory)
 #   body of a stream with a 64 MiB RTF body (MB/s of RTF written)
 #   extract of a 200 MB stream (time beside tnef -C)
+#   extract of 10 000 empty attachments of one name (time beside tnef -C --number-backups)
 # Usage: bench/cli_bench.sh [BUILD]   (default build/); files live under $TMPDIR and are removed.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
@@ -35,3 +36,8 @@ echo "pallion-cli body: $size bytes of RTF in $(echo "$end - $start" | bc) s ($(
 measure "pallion-cli extract (200 MB)" "$cli" extract "$work/mid.tnef" "$work/ours"
 mkdir -p "$work/theirs"
 measure "tnef -C (200 MB)" tnef -C "$work/theirs" -f "$work/mid.tnef"
+
+"$make" "$work/same.tnef" --attachments 10000 --attachment-mib 0 --same-name 1
+measure "pallion-cli extract (10 000 of a name)" "$cli" extract "$work/same.tnef" "$work/same"
+mkdir -p "$work/same-theirs"
+measure "tnef -C (10 000 of a name)" tnef --number-backups -C "$work/same-theirs" -f "$work/same.tnef"

@@ -1,8 +1,9 @@
 // Writes large TNEF streams for the command-line benchmarks, streaming to disk:
 //
 //   make-large-tnef OUT --attachments N --attachment-mib M --properties P [--rtf-mib R]
+//                       [--same-name 1]
 //
-// N attachments of M MiB each (attAttachData; the data is left as a hole in the file, so it
+// N attachments of M MiB each (all named "attachment.bin" with --same-name) (attAttachData; the data is left as a hole in the file, so it
 // reads as zero bytes whose checksum is 0), a message property list of P small properties,
 // and with --rtf-mib a PR_RTF_COMPRESSED body of R MiB of RTF text, compressed with the
 // project's own writer.
@@ -97,13 +98,14 @@ int main(int argc, char** argv)
 {
     if (argc < 2) {
         std::fprintf(stderr, "usage: make-large-tnef OUT [--attachments N] [--attachment-mib M] "
-                             "[--properties P] [--rtf-mib R]\n");
+                             "[--properties P] [--rtf-mib R] [--same-name 1]\n");
         return 2;
     }
     unsigned attachments = 0;
     unsigned attachmentMib = 0;
     unsigned properties = 0;
     unsigned rtfMib = 0;
+    bool sameName = false;
     for (int i = 2; i + 1 < argc; i += 2) {
         const std::string option = argv[i];
         const unsigned value = static_cast<unsigned>(std::strtoul(argv[i + 1], nullptr, 10));
@@ -115,6 +117,8 @@ int main(int argc, char** argv)
             properties = value;
         } else if (option == "--rtf-mib") {
             rtfMib = value;
+        } else if (option == "--same-name") {
+            sameName = value != 0;
         }
     }
     const int fd = ::open(argv[1], O_WRONLY | O_CREAT | O_TRUNC, 0644);
@@ -146,7 +150,8 @@ int main(int argc, char** argv)
     Record(out, 1, 0x00069003, list);
     for (unsigned a = 0; a < attachments; ++a) {
         Record(out, 2, 0x00069002, Bytes{1, 0, 0xFF, 0xFF, 0xFF, 0xFF, 0, 0, 0, 0, 0, 0, 0, 0});
-        const std::string name = "attachment-" + std::to_string(a + 1) + ".bin";
+        const std::string name =
+            sameName ? "attachment.bin" : "attachment-" + std::to_string(a + 1) + ".bin";
         Record(out, 2, 0x00018010, Bytes(name.begin(), name.end()));
         const std::uint64_t size = std::uint64_t{attachmentMib} << 20;
         out.push_back(2);

@@ -13,6 +13,7 @@
 #include "convert/tnef_encoder.h"
 #include "platform/com_ptr.h"
 #include "platform/files.h"
+#include "platform/private_temp.h"
 #include "platform/text.h"
 
 namespace ferrule {
@@ -94,7 +95,10 @@ StatusCode MakeTnefFileName(char* buffer, std::size_t bufferSize)
         return platform::E_POINTER;
     }
     buffer[0] = '\0';
-    const std::string folder = platform::TempFolder();
+    std::string folder;
+    if (const StatusCode status = platform::PrivateTempFolder(&folder); platform::Failed(status)) {
+        return status;
+    }
     const std::uint32_t tick = platform::TickCount();
     // Every name is as long as the first: one that does not fit the buffer never will.
     const auto nameFor = [&](std::uint32_t n) {

@@ -1,6 +1,6 @@
 // A private scratch folder for fuzz targets that work through files: the input file lives
 // in it, TMPDIR points at its "tmp" folder, and it is removed at exit. Targets check that
-// nothing is left in "tmp" after each input.
+// nothing is left in "tmp" (or in the private temporary folder made there) after each input.
 #pragma once
 
 #include <cstdlib>
@@ -40,17 +40,21 @@ inline const std::string& Scratch()
     return path;
 }
 
-// True when the temporary folder holds nothing.
-inline bool TempFolderEmpty()
+// True when the temporary folder holds nothing but empty private temporary folders.
+inline bool TempFolderEmpty(const std::string& folder = Scratch() + "tmp/", bool top = true)
 {
-    DIR* dir = ::opendir((Scratch() + "tmp").c_str());
+    DIR* dir = ::opendir(folder.c_str());
     if (dir == nullptr) {
         return false;
     }
     bool empty = true;
     while (const dirent* entry = ::readdir(dir)) {
         const std::string name = entry->d_name;
-        empty = empty && (name == "." || name == "..");
+        if (name == "." || name == "..") {
+            continue;
+        }
+        empty = empty && top && entry->d_type == DT_DIR && name.rfind("tnf", 0) == 0 &&
+                TempFolderEmpty(folder + name + "/", false);
     }
     ::closedir(dir);
     return empty;

@@ -88,6 +88,24 @@ StatusCode WriteAll(int fd, const void* data, std::size_t count, std::int64_t of
     return status;
 }
 
+StatusCode CopyToEnd(int in, int out, std::uint64_t* copied)
+{
+    char buffer[1 << 16];
+    std::uint64_t total = 0;
+    StatusCode status = S_OK;
+    for (std::size_t got = sizeof buffer; Succeeded(status) && got == sizeof buffer;) {
+        status = ReadAll(in, buffer, sizeof buffer, &got);
+        if (Succeeded(status)) {
+            status = WriteAll(out, buffer, got);
+            total += Succeeded(status) ? got : 0;
+        }
+    }
+    if (copied) {
+        *copied = total;
+    }
+    return status;
+}
+
 StatusCode LockFile(int fd, int operation, LockWait wait)
 {
     const int flags = wait == LockWait::DontWait ? LOCK_NB : 0;

@@ -47,6 +47,10 @@ inline constexpr std::int64_t kAtPosition = -1;
     return WriteAll(fd, text.data(), text.size(), offset);
 }
 
+// Copies from `in`'s position to its end into `out` at its position. *copied, when given,
+// receives the bytes copied, also on failure.
+[[nodiscard]] StatusCode CopyToEnd(int in, int out, std::uint64_t* copied = nullptr);
+
 enum class LockWait { Wait, DontWait };
 
 // An advisory lock on the whole file (flock's LOCK_SH, LOCK_EX or LOCK_UN). A filesystem

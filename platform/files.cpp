@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include "platform/file_io.h"
+#include "platform/private_temp.h"
 
 namespace platform {
 
@@ -68,20 +69,27 @@ StatusCode CreateFirstFreeFile(const NameForTry& nameFor, std::uint32_t tries, s
     return status;
 }
 
-StatusCode CreateUniqueTempFile(std::string_view prefix, std::string* path, UniqueFd* fd)
+std::string RandomCharacters(std::size_t count)
 {
     static constexpr char kAlphabet[] =
         "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
     std::random_device entropy;
     std::uniform_int_distribution<int> pick(0, sizeof(kAlphabet) - 2);
-    const std::string folder = TempFolder();
+    std::string characters;
+    for (std::size_t i = 0; i < count; ++i) {
+        characters.push_back(kAlphabet[pick(entropy)]);
+    }
+    return characters;
+}
+
+StatusCode CreateUniqueTempFile(std::string_view prefix, std::string* path, UniqueFd* fd)
+{
+    std::string folder;
+    if (const StatusCode status = PrivateTempFolder(&folder); Failed(status)) {
+        return status;
+    }
     auto randomName = [&](std::uint32_t) {
-        std::string candidate = folder;
-        candidate.append(prefix);
-        for (int i = 0; i < 6; ++i) {
-            candidate.push_back(kAlphabet[pick(entropy)]);
-        }
-        return candidate + ".tmp";
+        return folder + std::string(prefix) + RandomCharacters(6) + ".tmp";
     };
     return CreateFirstFreeFile(randomName, 100, path, fd);
 }

@@ -43,9 +43,13 @@ inline constexpr int kCurrentFolder = -100;
 // $TMPDIR (read at each call), else /tmp, always with a trailing '/'.
 std::string TempFolder();
 
-// Creates "<TempFolder()><prefix><6 random characters>.tmp" atomically (O_CREAT|O_EXCL,
-// mode 0600). The design's prefix is "tnf". On success *path names the new empty file and,
-// when fd is given, *fd holds it open for reading and writing.
+// `count` characters from letters and digits, chosen at random: the unguessable part of a
+// temporary name.
+std::string RandomCharacters(std::size_t count);
+
+// Creates "<PrivateTempFolder()><prefix><6 random characters>.tmp" atomically
+// (O_CREAT|O_EXCL, mode 0600). The design's prefix is "tnf". On success *path names the new
+// empty file and, when fd is given, *fd holds it open for reading and writing.
 [[nodiscard]] StatusCode CreateUniqueTempFile(std::string_view prefix, std::string* path,
                                               UniqueFd* fd = nullptr);
 

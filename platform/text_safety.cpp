@@ -47,6 +47,27 @@ std::string WithoutHiddenCharacters(std::string_view name)
     return clean;
 }
 
+// What stands for the middle of a name shortened to fit: a horizontal ellipsis.
+constexpr std::string_view kShortenedMark = "\xE2\x80\xA6";
+
+// `stem` followed by `end`, the stem shortened in its middle when the whole would be longer
+// than a folder entry may be: both its start and its end (the part that tells one of a
+// series from the next) stay. `end` leaves room for the mark.
+std::string FitFileName(std::string_view stem, std::string_view end)
+{
+    if (stem.size() + end.size() <= kMaxFileNameBytes) {
+        return std::string(stem) + std::string(end);
+    }
+    const std::size_t room = kMaxFileNameBytes - end.size() - kShortenedMark.size();
+    const std::string_view head = CutUtf8(stem, room - room / 2);
+    std::size_t from = stem.size() - (room - head.size());
+    while (from < stem.size() && (static_cast<unsigned char>(stem[from]) & 0xC0) == 0x80) {
+        ++from;
+    }
+    return std::string(head) + std::string(kShortenedMark) + std::string(stem.substr(from)) +
+           std::string(end);
+}
+
 } // namespace
 
 // Sequences by their first byte ([RFC 3629] 4): 00-7F alone; C2-DF, E0-EF, F0-F4 followed by
@@ -126,8 +147,13 @@ bool IsControlCharacter(char32_t c)
 
 bool IsHiddenFormatting(char32_t c)
 {
-    return c == 0x061C || (c >= 0x200B && c <= 0x200F) || (c >= 0x202A && c <= 0x202E) ||
-           (c >= 0x2066 && c <= 0x2069) || c == 0xFEFF;
+    if (c < 0x00AD) {
+        return false;
+    }
+    return c == 0x00AD || c == 0x061C || c == 0x180E || (c >= 0x200B && c <= 0x200F) ||
+           (c >= 0x2028 && c <= 0x202E) || (c >= 0x2060 && c <= 0x2064) ||
+           (c >= 0x2066 && c <= 0x206F) || c == 0xFEFF || (c >= 0xFFF9 && c <= 0xFFFB) ||
+           c == 0xE0001 || (c >= 0xE0020 && c <= 0xE007F);
 }
 
 std::string EscapeForDisplay(std::string_view text)
@@ -170,13 +196,9 @@ std::string SafeFileName(std::string_view name)
     }
     clean.erase(0, first);
     clean.erase(clean.find_last_not_of(". ") + 1);
-    if (clean.size() > kMaxFileNameBytes) {
-        const std::string extension = SafeExtension(clean);
-        const std::string_view stem =
-            std::string_view(clean).substr(0, clean.size() - extension.size());
-        clean = std::string(CutUtf8(stem, kMaxFileNameBytes - extension.size())) + extension;
-    }
-    return clean;
+    const std::string extension = SafeExtension(clean);
+    return FitFileName(std::string_view(clean).substr(0, clean.size() - extension.size()),
+                       extension);
 }
 
 std::string SafeExtension(std::string_view name)
@@ -206,15 +228,10 @@ std::string NumberedName(std::string_view name, unsigned n)
     const std::string suffix = " (" + std::to_string(n) + ")";
     std::size_t dot = ExtensionStart(name);
     // An extension that leaves no room for the number is no extension.
-    if (name.size() - dot + suffix.size() >= kMaxFileNameBytes) {
+    if (name.size() - dot + suffix.size() + kShortenedMark.size() >= kMaxFileNameBytes) {
         dot = name.size();
     }
-    const std::string_view extension = name.substr(dot);
-    std::string_view stem = name.substr(0, dot);
-    if (stem.size() + suffix.size() + extension.size() > kMaxFileNameBytes) {
-        stem = CutUtf8(stem, kMaxFileNameBytes - suffix.size() - extension.size());
-    }
-    return std::string(stem) + suffix + std::string(extension);
+    return FitFileName(name.substr(0, dot), suffix + std::string(name.substr(dot)));
 }
 
 } // namespace platform

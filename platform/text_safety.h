@@ -6,12 +6,19 @@
 // The characters that are never shown as themselves and never reach a file name:
 //   control characters       U+0000-U+001F, U+007F, U+0080-U+009F
 //   hidden or direction-changing formatting characters
+//                            U+00AD  soft hyphen
 //                            U+061C  arabic letter mark
+//                            U+180E  mongolian vowel separator
 //                            U+200B-U+200F  zero-width space, non-joiner and joiner,
 //                                           left-to-right and right-to-left marks
+//                            U+2028-U+2029  line and paragraph separators
 //                            U+202A-U+202E  directional embeddings, pop and overrides
+//                            U+2060-U+2064  word joiner and invisible operators
 //                            U+2066-U+2069  directional isolates
+//                            U+206A-U+206F  deprecated shaping and digit controls
 //                            U+FEFF  zero-width no-break space (byte order mark)
+//                            U+FFF9-U+FFFB  interlinear annotation marks
+//                            U+E0001, U+E0020-U+E007F  language tags
 // Shown, a control character reads "\xHH" and a formatting character "\u{XXXX}".
 //
 // Text is escaped once, where it leaves the core: tree captions and details cells when they
@@ -61,11 +68,12 @@ std::string EscapeForDisplay(std::string_view text, std::uint32_t codePage);
 // The longest name a folder entry may have, in bytes.
 inline constexpr std::size_t kMaxFileNameBytes = 255;
 
-// A name from a mail made fit to be a file name in a folder of ours: its last path component
-// (after "/" or "\\"), as UTF-8 (a byte that starts no valid sequence becomes U+FFFD),
-// without the characters above, without leading dots and spaces (no hidden files, no "." or
-// "..") or trailing ones, and at most kMaxFileNameBytes bytes (a long stem is cut, a safe
-// extension kept). Empty when nothing is left.
+// The one cleaner of names that are written: a name from a mail made fit to be a file name
+// in a folder of ours: its last path component (after "/" or "\\"), as UTF-8 (a byte that
+// starts no valid sequence becomes U+FFFD), without the characters above, without leading
+// dots and spaces (no hidden files, no "." or "..") or trailing ones, and at most
+// kMaxFileNameBytes bytes (a longer one is shortened in the middle, where "\u2026" stands for
+// what was left out, and keeps its safe extension). Empty when nothing is left.
 std::string SafeFileName(std::string_view name);
 
 // The extension of a name, from its last "." on, when it is 2 to 6 characters long and holds
@@ -74,7 +82,7 @@ std::string SafeFileName(std::string_view name);
 std::string SafeExtension(std::string_view name);
 
 // The name for the n-th try of a name that may be taken: the name itself for n <= 1, else
-// "stem (n).ext", cut to kMaxFileNameBytes keeping the extension.
+// "stem (n).ext", shortened in the middle of the stem to kMaxFileNameBytes.
 std::string NumberedName(std::string_view name, unsigned n);
 
 } // namespace platform

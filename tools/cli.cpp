@@ -1,27 +1,30 @@
 #include "tools/cli.h"
 
 #include <cstring>
+#include <fcntl.h>
 #include <optional>
 #include <string>
-#include <vector>
 
+#include "platform/file_io.h"
 #include "platform/files.h"
-#include "platform/format.h"
+#include "platform/output_file.h"
+#include "platform/private_temp.h"
 #include "platform/text_safety.h"
+#include "tools/cli_arguments.h"
 #include "tools/cli_output.h"
 #include "viewer/doc/app/app_context.h"
-#include "viewer/doc/document/envelon_doc.h"
-#include "viewer/doc/document/message_sink.h"
+#include "viewer/doc/frame/element_picture.h"
+#include "viewer/doc/frame/stored_bodies.h"
 #include "viewer/doc/frame/tool_commands.h"
-#include "viewer/doc/model/element.h"
-#include "viewer/doc/naming/naming.h"
 #include "viewer/doc/naming/strings.h"
 #include "viewer/doc/panes/details_rows.h"
 #include "viewer/doc/panes/element_rows.h"
+#include "viewer/doc/tree/damage_check.h"
 #include "viewer/doc/tree/tree_builder.h"
 #include "viewer/items/document_message.h"
 #include "viewer/items/export_commands.h"
 #include "viewer/items/item_export.h"
+#include "viewer/render/metafile/svg_writer.h"
 
 namespace tools {
 
@@ -36,81 +39,6 @@ using platform::StatusCode;
 
 namespace {
 
-constexpr const char* kUsage =
-    "usage: pallion-cli COMMAND [OPTIONS] ARGUMENTS\n"
-    "\n"
-    "Shows what a TNEF stream (winmail.dat), an Outlook .msg file or a .eml mail holds.\n"
-    "Nodes are named by their path of 0-based child positions from the root: the root is 0,\n"
-    "its first child 0.0, that node's third child 0.0.2.\n"
-    "\n"
-    "commands:\n"
-    "  tree [--raw] [--json] FILE   the decorated tree: id, caption, element kind and image,\n"
-    "                               tab-separated and indented two spaces a level;\n"
-    "                               --raw shows every attribute record, --json nests objects\n"
-    "  details [--json] FILE ID     the fields of a node's element (type, value, details)\n"
-    "  hex FILE ID                  the element's bytes as a hex dump, 16 bytes a row\n"
-    "  text FILE ID                 the element's bytes as text rows of 80 characters\n"
-    "  save FILE ID OUT             writes the element's bytes to OUT\n"
-    "  body FILE OUT                writes the mail body (RTF inflated, HTML or plain text)\n"
-    "  checksum FILE                every attribute record with stored and computed checksum;\n"
-    "                               exit status 3 when any differs\n"
-    "  extract FILE DIR             writes every attachment into DIR (created when missing)\n"
-    "  convert MSG OUT              converts an Outlook .msg file to a TNEF file\n"
-    "  export FILE [ID] OUT         writes the meeting, appointment or task as iCalendar\n"
-    "                               (.ics), or the contact as vCard (.vcf); with ID, the\n"
-    "                               embedded message at that node\n"
-    "\n"
-    "Exit status: 0 success, 1 failure, 2 wrong usage, 3 checksum mismatch.\n";
-
-// The design's "%0#010X" (the repeated '0' flag changes nothing).
-std::string StatusText(StatusCode status)
-{
-    return platform::Format("%#010X", static_cast<unsigned>(status));
-}
-
-// Messages from the document go to stderr.
-class StderrSink final : public MessageSink {
-public:
-    explicit StderrSink(std::ostream& err) : m_err(err) {}
-    MessageAnswer Show(const std::string& text, MessageIcon, MessageButtons) override
-    {
-        m_err << "pallion-cli: " << Shown(text) << "\n";
-        return MessageAnswer::Ok;
-    }
-
-private:
-    std::ostream& m_err;
-};
-
-struct Arguments {
-    std::string command;
-    bool raw = false;
-    bool json = false;
-    std::vector<std::string> positional;
-};
-
-std::optional<Arguments> Parse(int argc, char** argv)
-{
-    if (argc < 2) {
-        return std::nullopt;
-    }
-    Arguments arguments;
-    arguments.command = argv[1];
-    for (int i = 2; i < argc; ++i) {
-        const std::string word = argv[i];
-        if (word == "--raw") {
-            arguments.raw = true;
-        } else if (word == "--json") {
-            arguments.json = true;
-        } else if (word.size() > 1 && word[0] == '-' && word != "--") {
-            return std::nullopt;
-        } else {
-            arguments.positional.push_back(word);
-        }
-    }
-    return arguments;
-}
-
 TagoraHandle Dictionary()
 {
     const AppContext* app = TheApp();
@@ -120,7 +48,7 @@ TagoraHandle Dictionary()
 class Commands {
 public:
     Commands(const Arguments& arguments, std::ostream& out, std::ostream& err)
-        : m_args(arguments), m_out(out), m_err(err), m_sink(err)
+        : m_args(arguments), m_out(out), m_err(err)
     {
         m_document.SetMessageSink(&m_sink);
     }
@@ -138,16 +66,17 @@ public:
             {"tree", 1, true, &Commands::Tree},          {"details", 2, true, &Commands::Details},
             {"hex", 2, false, &Commands::Hex},           {"text", 2, false, &Commands::Text},
             {"save", 3, false, &Commands::Save},         {"body", 2, false, &Commands::Body},
-            {"checksum", 1, false, &Commands::Checksum}, {"extract", 2, false, &Commands::Extract},
-            {"convert", 2, false, &Commands::Convert},
-            {"export", 2, false, &Commands::Export, 1},
+            {"checksum", 1, false, &Commands::Checksum}, {"check", 1, true, &Commands::Check},
+            {"extract", 2, false, &Commands::Extract},   {"convert", 2, false, &Commands::Convert},
+            {"picture", 3, false, &Commands::Picture},   {"export", 2, false, &Commands::Export, 1},
         };
         for (const Entry& entry : kCommands) {
             if (m_args.command == entry.name) {
                 const std::size_t given = m_args.positional.size();
                 const bool fits =
                     given >= entry.arguments && given <= entry.arguments + entry.moreArguments &&
-                    (!m_args.raw || m_args.command == "tree") && (!m_args.json || entry.json);
+                    (!m_args.raw || m_args.command == "tree") && (!m_args.json || entry.json) &&
+                    (!m_args.format || (m_args.command == "body" && FormNamed(*m_args.format)));
                 return fits ? (this->*entry.run)() : Usage();
             }
         }
@@ -157,32 +86,65 @@ public:
 private:
     int Usage()
     {
-        m_err << kUsage;
+        m_err << UsageText();
         return kExitUsage;
     }
 
-    int Fail(const std::string& what, StatusCode status)
-    {
-        return FailWith(what + " (" + StatusText(status) + ")");
-    }
-
-    // A message that already carries its status code.
-    int FailWith(const std::string& message)
+    int Fail(const std::string& message)
     {
         m_err << "pallion-cli: " << message << "\n";
         return kExitFailure;
     }
 
-    // Opens FILE in place (converting .msg and .eml) and builds its tree.
-    bool Open()
+    // The command's own result, then what the walk found: a file that is no TNEF stream is a
+    // failure, damage gives 4 (the first of 2, 1, 4, 3, 0 wins).
+    int Conclude(int result)
     {
-        if (!m_document.OpenInPlace(m_args.positional[0].c_str())) {
+        if (result == kExitUsage || result == kExitFailure) {
+            return result;
+        }
+        const DamageReport& damage = m_tree.Result().damage;
+        if (damage.notTnef) {
+            const std::string why = damage.entries.empty() ? "" : ": " + damage.entries[0].message;
+            return Fail(Shown(m_args.positional[0]) + " is not a TNEF stream" + why);
+        }
+        if (!damage.HasProblems()) {
+            return result;
+        }
+        PrintDamageProblems(damage, m_err);
+        return kExitDamaged;
+    }
+
+    // Files that are converted first need the private temporary folder: say so when it cannot
+    // be made rather than let the conversion fail with a bare "no such file".
+    bool TemporaryFolderUsable()
+    {
+        std::string folder;
+        const StatusCode status = platform::PrivateTempFolder(&folder);
+        if (platform::Failed(status)) {
+            Fail("cannot use the temporary folder " + Shown(platform::TempFolder()) + ": " +
+                 Because(status));
+        }
+        return platform::Succeeded(status);
+    }
+
+    // Opens FILE in place (converting .msg and .eml) and builds its tree.
+    bool Open(bool buildTree = true)
+    {
+        const std::string& path = m_args.positional[0];
+        if (CEnvelonDoc::NeedsConversion(path) && !TemporaryFolderUsable()) {
             return false;
         }
-        if (m_args.raw) {
-            m_document.SetRawView(true);
+        if (!m_document.OpenInPlace(path.c_str())) {
+            const OpenFailure& failure = m_document.LastOpenFailure();
+            Fail(failure.step != OpenStep::None ? OpenFailureMessage(path, failure)
+                                                : Shown(m_sink.Last()));
+            return false;
         }
-        m_tree.Build(m_document, Dictionary());
+        m_document.SetRawView(m_args.raw);
+        if (buildTree) {
+            m_tree.Build(m_document, Dictionary());
+        }
         return true;
     }
 
@@ -193,15 +155,34 @@ private:
     ElementRef* FindNode(const std::string& id)
     {
         const NodeId node = m_tree.GetTree().FindByPath(id);
-        if (node == kNoNode) {
-            m_err << "pallion-cli: no node " << Shown(id) << "\n";
-            return nullptr;
-        }
-        ElementRef* element = m_tree.GetTree().Element(node);
+        ElementRef* element = node != kNoNode ? m_tree.GetTree().Element(node) : nullptr;
         if (!element) {
-            m_err << "pallion-cli: node " << id << " designates no element\n";
+            Fail(node == kNoNode ? "no node " + Shown(id)
+                                 : "node " + Shown(id) + " designates no element");
         }
         return element;
+    }
+
+    // Writes OUT whole or not at all: `write` fills the open file; a failure it reports
+    // itself (it returns false) or a failed write leaves nothing.
+    template <typename Write> int WriteOutput(const std::string& path, Write write)
+    {
+        platform::OutputFile file;
+        StatusCode status = file.Open(path);
+        if (platform::Failed(status)) {
+            return Fail("cannot create " + Shown(path) + ": " + Because(status));
+        }
+        bool readFailed = false;
+        status = write(file.Fd(), &readFailed);
+        if (readFailed) {
+            return kExitFailure;
+        }
+        if (platform::Succeeded(status)) {
+            status = file.Commit();
+        }
+        return platform::Failed(status)
+                   ? Fail("cannot write " + Shown(path) + ": " + Because(status))
+                   : kExitOk;
     }
 
     int Tree()
@@ -215,7 +196,7 @@ private:
         } else {
             PrintTreeLines(m_tree.GetTree(), m_tree.GetTree().Root(), "0", 0, m_out);
         }
-        return kExitOk;
+        return Conclude(kExitOk);
     }
 
     int Details()
@@ -224,9 +205,9 @@ private:
         if (!element) {
             return kExitFailure;
         }
-        const DetailsTable table = BuildDetailsTable(element, Dictionary(), m_document.CodePage());
-        PrintDetails(table, m_args.json, m_out);
-        return kExitOk;
+        PrintDetails(BuildDetailsTable(element, Dictionary(), m_document.CodePage()), m_args.json,
+                     m_out);
+        return Conclude(kExitOk);
     }
 
     int Rows(bool hex)
@@ -239,13 +220,14 @@ private:
         const StatusCode status =
             hex ? rows.OpenHex(m_document, element) : rows.OpenText(m_document, element);
         if (platform::Failed(status)) {
-            return FailWith(FormatStatusString(IDS_RAW_DATA_FAILED, status));
+            return Fail(FormatStatusString(IDS_RAW_DATA_FAILED, status));
         }
-        for (std::string row; rows.Next(&row);) {
+        // A closed or full output ends the rows: nothing more could be shown.
+        for (std::string row; m_out && rows.Next(&row);) {
             // Hex rows hold no control characters; text rows may hold formatting ones.
             m_out << (hex ? row : platform::EscapeForDisplay(row)) << "\n";
         }
-        return kExitOk;
+        return Conclude(kExitOk);
     }
 
     int Hex() { return Rows(true); }
@@ -257,9 +239,10 @@ private:
         if (!element) {
             return kExitFailure;
         }
-        const std::string& path = m_args.positional[2];
-        const StatusCode status = m_document.WriteElementData(element, path.c_str());
-        return platform::Failed(status) ? Fail("cannot save the element's data", status) : kExitOk;
+        return Conclude(WriteOutput(m_args.positional[2], [&](int fd, bool*) {
+            std::uint64_t written = 0;
+            return m_document.CopyElementData(element, fd, &written);
+        }));
     }
 
     int Body()
@@ -267,46 +250,80 @@ private:
         if (!Open()) {
             return kExitFailure;
         }
+        const std::string& path = m_args.positional[1];
+        if (m_args.format) {
+            std::string text;
+            const StatusCode status = RenderStoredBody(m_document, m_tree.GetTree(), m_tree.Index(),
+                                                       *FormNamed(*m_args.format), &text);
+            if (status == platform::MAPI_E_NOT_FOUND) {
+                return Fail(*m_args.format == "rtf" ? "the message has no RTF body"
+                                                    : "the message has no body");
+            }
+            if (platform::Failed(status)) {
+                return Fail(BodyFailureMessage(status));
+            }
+            return Conclude(
+                WriteOutput(path, [&](int fd, bool*) { return platform::WriteAll(fd, text); }));
+        }
         const MailBody body = m_tree.Index().FindMailBody();
         if (PlanSaveMailBody(body).write == BodyWrite::None) {
-            return FailWith("the message has no body");
+            return Fail("the message has no body");
         }
-        const std::string& path = m_args.positional[1];
-        const StatusCode status = SaveMailBody(m_document, body, path);
+        const int result = WriteOutput(path, [&](int fd, bool* readFailed) {
+            bool writeFailed = false;
+            const StatusCode status = WriteMailBody(m_document, body, fd, &writeFailed);
+            if (platform::Failed(status) && !writeFailed) {
+                *readFailed = true;
+                Fail(BodyFailureMessage(status));
+            }
+            return status;
+        });
+        if (result == kExitOk) {
+            m_out << StoredFormName(body.kind) << "\t" << Shown(path) << "\n";
+        }
+        return Conclude(result);
+    }
+
+    int Picture()
+    {
+        const ElementRef* element = OpenNode();
+        if (!element) {
+            return kExitFailure;
+        }
+        viewer::render::metafile::Picture picture;
+        const StatusCode status = ElementPicture(m_document, element, &picture);
         if (platform::Failed(status)) {
-            return Fail("cannot write the mail body", status);
+            return Fail(PictureFailureMessage(m_args.positional[1], status));
         }
-        const char* form = body.kind == MailBodyKind::CompressedRtf ? "rtf"
-                           : body.kind == MailBodyKind::Html        ? "html"
-                                                                    : "text";
-        m_out << form << "\t" << Shown(path) << "\n";
-        return kExitOk;
+        const std::string svg = viewer::render::metafile::WriteSvg(picture);
+        return Conclude(WriteOutput(m_args.positional[2],
+                                    [&](int fd, bool*) { return platform::WriteAll(fd, svg); }));
     }
 
     int Checksum()
     {
-        if (!m_document.OpenInPlace(m_args.positional[0].c_str())) {
+        if (!Open()) {
             return kExitFailure;
         }
         bool mismatch = false;
-        const StatusCode status = m_document.CheckEveryRecord([&](const RecordChecksum& record) {
-            const bool good = record.readable && record.computed == record.stored;
-            mismatch = mismatch || !good;
-            const std::string identifier = platform::Format("%#010X", record.identifier);
-            m_out << record.position << '\t' << identifier << '\t'
-                  << AttributeIdentifierName(record.identifier) << '\t' << record.stored << '\t';
-            if (record.readable) {
-                m_out << record.computed << '\t' << (good ? "OK" : "MISMATCH") << '\n';
-            } else {
-                m_out << "-\tUNREADABLE\n";
-            }
-        });
-        // A stream too short for a header holds no records to check: say so rather than
-        // report an empty success.
-        if (platform::Failed(status)) {
-            return Fail("no TNEF header", status);
+        static_cast<void>(m_document.CheckEveryRecord([&](const RecordChecksum& record) {
+            mismatch = !PrintChecksumRow(record, m_out) || mismatch;
+        }));
+        return Conclude(mismatch ? kExitChecksumMismatch : kExitOk);
+    }
+
+    int Check()
+    {
+        const std::string& path = m_args.positional[0];
+        if (!Open(false)) {
+            return kExitFailure;
         }
-        return mismatch ? kExitChecksumMismatch : kExitOk;
+        const DamageReport report = CheckDocument(m_document, Dictionary());
+        PrintDamage(report, m_args.json, m_out);
+        if (report.notTnef) {
+            return Fail(Shown(path) + " is not a TNEF stream");
+        }
+        return report.HasProblems() ? kExitProblemsFound : kExitOk;
     }
 
     int Extract()
@@ -323,30 +340,37 @@ private:
                 if (platform::Succeeded(file.status)) {
                     m_out << file.written << '\t' << Shown(file.name) << '\n';
                 } else {
-                    const char* what = file.created ? "cannot write " : "cannot create ";
-                    result = Fail(what + Shown(file.name), file.status);
+                    result = Fail("cannot write " + Shown(file.name) + " into " + Shown(folder) +
+                                  ": " + Because(file.status));
                 }
             },
             &folderFailure);
         if (platform::Failed(status)) {
-            const bool open = folderFailure == FolderFailure::Open;
-            const char* step = open ? "cannot open " : "cannot create ";
-            return Fail(step + Shown(folder), status);
+            const char* step =
+                folderFailure == FolderFailure::Open ? "cannot open " : "cannot create ";
+            return Fail(step + Shown(folder) + ": " + Because(status));
         }
-        return result;
+        return Conclude(result);
     }
 
     int Convert()
     {
-        platform::TempFile converted;
-        if (!CEnvelonDoc::ConvertMessage(m_args.positional[0].c_str(), &converted, &m_sink)) {
+        const std::string& path = m_args.positional[0];
+        if (!TemporaryFolderUsable()) {
             return kExitFailure;
         }
-        const StatusCode copied = platform::CopyWholeFile(converted.Path(), m_args.positional[1]);
-        if (platform::Failed(copied)) {
-            return Fail("cannot write " + Shown(m_args.positional[1]), copied);
+        platform::TempFile converted;
+        OpenFailure failure;
+        if (!CEnvelonDoc::ConvertMessage(path.c_str(), &converted, &m_sink, &failure)) {
+            return Fail(OpenFailureMessage(path, failure));
         }
-        return kExitOk;
+        return WriteOutput(m_args.positional[1], [&](int fd, bool*) {
+            const platform::UniqueFd in(::open(converted.Path().c_str(), O_RDONLY | O_CLOEXEC));
+            if (!in.Valid()) {
+                return platform::StatusFromErrno();
+            }
+            return platform::CopyToEnd(in.Get(), fd);
+        });
     }
 
     int Export()
@@ -362,8 +386,7 @@ private:
                 return kExitFailure;
             }
             if (!viewer::items::IsEmbeddedMessage(element)) {
-                return FailWith("node " + Shown(m_args.positional[1]) +
-                                " holds no embedded message");
+                return Fail("node " + Shown(m_args.positional[1]) + " holds no embedded message");
             }
             status =
                 viewer::items::ReadEmbeddedMessage(m_document, *element, Dictionary(), message);
@@ -372,28 +395,28 @@ private:
                                                         m_tree.Index(), message);
         }
         if (platform::Failed(status)) {
-            return Fail("cannot read the message", status);
+            return Fail("cannot read the message: " + Because(status));
         }
         const auto format = viewer::items::ExportFormatOf(message);
         if (format == viewer::items::ExportFormat::None) {
             const std::string messageClass = viewer::items::MessageClassOf(message);
-            return FailWith("a message of class " +
-                            (messageClass.empty() ? "(none)" : Shown(messageClass)) +
-                            " is no meeting, appointment, task or contact");
+            return Fail("a message of class " +
+                        (messageClass.empty() ? "(none)" : Shown(messageClass)) +
+                        " is no meeting, appointment, task or contact");
         }
         const std::string& path = m_args.positional.back();
         status = viewer::items::WriteExport(message, path);
         if (platform::Failed(status)) {
-            return Fail("cannot write " + Shown(path), status);
+            return Fail("cannot write " + Shown(path) + ": " + Because(status));
         }
         m_out << viewer::items::FileExtensionOf(format).substr(1) << '\t' << Shown(path) << '\n';
-        return kExitOk;
+        return Conclude(kExitOk);
     }
 
     const Arguments& m_args;
     std::ostream& m_out;
     std::ostream& m_err;
-    StderrSink m_sink;
+    KeepingSink m_sink;
     CEnvelonDoc m_document;
     DocumentTree m_tree;
 };
@@ -404,12 +427,12 @@ int RunCli(int argc, char** argv, std::ostream& out, std::ostream& err)
 {
     if (argc >= 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0 ||
                       std::strcmp(argv[1], "help") == 0)) {
-        out << kUsage;
+        out << UsageText();
         return kExitOk;
     }
     const std::optional<Arguments> arguments = Parse(argc, argv);
     if (!arguments) {
-        err << kUsage;
+        err << UsageText();
         return kExitUsage;
     }
     Commands commands(*arguments, out, err);

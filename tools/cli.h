@@ -10,7 +10,9 @@ namespace tools {
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitFailure = 1;
 inline constexpr int kExitUsage = 2;
-inline constexpr int kExitChecksumMismatch = 3;
+inline constexpr int kExitChecksumMismatch = 3; // checksum
+inline constexpr int kExitProblemsFound = 3;    // check
+inline constexpr int kExitDamaged = 4;
 
 // Runs one command line (argv[0] is the program). Output goes to `out`, messages to `err`.
 // Expects the application context to be started up by the caller.

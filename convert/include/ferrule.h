@@ -1,5 +1,5 @@
 // Ferrule: converts a message file (a MAPI message kept in a compound file, ".msg") into a
-// TNEF stream written to a new file in the temporary folder.
+// TNEF stream written to a new file in the process's private temporary folder.
 //
 // The viewer loads the library at run time and binds the three entry points by name:
 // InitFerrule once after loading, MsgTNEF for each message file, CloseFerrule before

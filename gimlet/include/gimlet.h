@@ -12,10 +12,10 @@ extern "C" {
 /* Size in bytes of the path buffer handed to GimletExtractTnef, terminator included. */
 #define GIMLET_PATH_BUFFER_SIZE 4096
 
-/* Extracts the TNEF part of the MIME mail at mailPath into a new temporary file
- * ("tnf" prefix, in $TMPDIR) and writes that file's path, zero-terminated, into tnefPath,
- * which must hold GIMLET_PATH_BUFFER_SIZE bytes. The buffer is zero-filled first. The
- * caller owns the file and deletes it.
+/* Extracts the TNEF part of the MIME mail at mailPath into a new temporary file ("tnf"
+ * prefix, in the process's private temporary folder) and writes that file's path,
+ * zero-terminated, into tnefPath, which must hold GIMLET_PATH_BUFFER_SIZE bytes. The buffer
+ * is zero-filled first. The caller owns the file and deletes it.
  *
  * reserved: pass 0 (not used).
  * Returns 0 on success, or a negative status code:

@@ -71,7 +71,7 @@ TEST(MessageConversion, PlainNoteHasLegacyAttributesAndProperties)
     ExpectWellFormed(result);
 
     EXPECT_TRUE(std::regex_match(result.tnefPath,
-                                 std::regex(std::regex_replace(TempDir(), std::regex("[.+]"), "\\$&") +
+                                 std::regex(std::regex_replace(PrivateTempDir(), std::regex("[.+]"), "\\$&") +
                                             "[0-9A-F]{8}\\.dat")))
         << result.tnefPath;
     ASSERT_GE(result.tnef.records.size(), 3u);
@@ -555,12 +555,12 @@ TEST(MessageConversion, TakenNamesAreSkippedAndNeverReused)
     std::set<std::string> taken;
     const Conversion probe = ConvertPath(Scratch() + "twice.msg");
     ASSERT_EQ(probe.status, 0);
-    const std::string probeName = probe.tnefPath.substr(TempDir().size());
+    const std::string probeName = probe.tnefPath.substr(PrivateTempDir().size());
     const std::uint32_t tick = static_cast<std::uint32_t>(std::stoul(probeName.substr(0, 8), nullptr, 16));
     for (std::uint32_t i = 1; i <= 3000; ++i) {
         char name[16];
         std::snprintf(name, sizeof name, "%08X.dat", tick + i);
-        WriteFile(TempDir() + name, std::string());
+        WriteFile(PrivateTempDir() + name, std::string());
         taken.insert(name);
     }
     const Conversion first = ConvertPath(Scratch() + "twice.msg");
@@ -570,11 +570,11 @@ TEST(MessageConversion, TakenNamesAreSkippedAndNeverReused)
     EXPECT_NE(first.tnefPath, second.tnefPath);
     EXPECT_NE(first.tnefPath, probe.tnefPath);
     for (const Conversion* c : {&first, &second}) {
-        EXPECT_EQ(taken.count(c->tnefPath.substr(TempDir().size())), 0u);
+        EXPECT_EQ(taken.count(c->tnefPath.substr(PrivateTempDir().size())), 0u);
         EXPECT_EQ(c->bytes, probe.bytes);
     }
     for (const std::string& name : taken) {
-        EXPECT_TRUE(ReadFile(TempDir() + name).empty());
+        EXPECT_TRUE(ReadFile(PrivateTempDir() + name).empty());
     }
 }
 
@@ -585,13 +585,13 @@ TEST(MessageConversion, PlantedLinkIsNotFollowed)
     const Conversion probe = ConvertPath(Scratch() + "link.msg");
     ASSERT_EQ(probe.status, 0);
     const std::uint32_t tick = static_cast<std::uint32_t>(
-        std::stoul(probe.tnefPath.substr(TempDir().size(), 8), nullptr, 16));
+        std::stoul(probe.tnefPath.substr(PrivateTempDir().size(), 8), nullptr, 16));
     const std::string victim = Scratch() + "victim";
     WriteFile(victim, std::string("keep me"));
     for (std::uint32_t i = 1; i <= 3000; ++i) {
         char name[16];
         std::snprintf(name, sizeof name, "%08X.dat", tick + i);
-        ASSERT_EQ(::symlink(victim.c_str(), (TempDir() + name).c_str()), 0);
+        ASSERT_EQ(::symlink(victim.c_str(), (PrivateTempDir() + name).c_str()), 0);
     }
     const Conversion result = ConvertPath(Scratch() + "link.msg");
     ASSERT_EQ(result.status, 0);

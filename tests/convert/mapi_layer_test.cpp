@@ -346,10 +346,10 @@ TEST(TnefFileName, EightHexDigitsAndTheBufferLimit)
     char buffer[64];
     ASSERT_EQ(MakeTnefFileName(buffer, sizeof buffer), 0);
     const std::string path = buffer;
-    ASSERT_EQ(path.size(), TempDir().size() + 12);
-    EXPECT_EQ(path.substr(0, TempDir().size()), TempDir());
+    ASSERT_EQ(path.size(), PrivateTempDir().size() + 12);
+    EXPECT_EQ(path.substr(0, PrivateTempDir().size()), PrivateTempDir());
     EXPECT_EQ(path.substr(path.size() - 4), ".dat");
-    for (const char c : path.substr(TempDir().size(), 8)) {
+    for (const char c : path.substr(PrivateTempDir().size(), 8)) {
         EXPECT_TRUE((c >= '0' && c <= '9') || (c >= 'A' && c <= 'F')) << path;
     }
     EXPECT_TRUE(FileExists(path));

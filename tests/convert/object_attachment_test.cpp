@@ -122,7 +122,7 @@ Conversion ConvertCleanly(const MsgBuilder& message, const std::string& name)
     const std::set<std::string> before = TempFolderEntries();
     Conversion result = ConvertPath(path);
     std::set<std::string> after = TempFolderEntries();
-    after.erase(std::filesystem::path(result.tnefPath).filename().string());
+    after.erase(result.tnefPath.substr(TempDir().size()));
     EXPECT_EQ(after, before) << "a temporary file was left behind";
     EXPECT_EQ(result.status, 0);
     EXPECT_TRUE(result.error.empty()) << result.error;

@@ -144,17 +144,52 @@ INSTANTIATE_TEST_SUITE_P(
                       TextRow{"NotUtf8", "bad\xFFutf8", "bad\xEF\xBF\xBDutf8"}),
     RowName);
 
-TEST(FileName, LongNamesKeepTheirExtensionAndWholeCharacters)
+TEST(FileName, LongNamesLoseTheirMiddleAndKeepTheirExtensionAndWholeCharacters)
 {
-    const std::string cut = SafeFileName(std::string(10000, 'n') + ".pdf");
+    const std::string cut = SafeFileName("A" + std::string(10000, 'n') + "Z.pdf");
     EXPECT_EQ(cut.size(), kMaxFileNameBytes);
-    EXPECT_EQ(cut.substr(cut.size() - 4), ".pdf");
+    EXPECT_EQ(cut.front(), 'A');
+    EXPECT_EQ(cut.substr(cut.size() - 5), "Z.pdf");
+    EXPECT_NE(cut.find("n\xE2\x80\xA6n"), std::string::npos);
     std::string umlauts;
     for (int i = 0; i < 200; ++i) {
         umlauts += "\xC3\xB6";
     }
-    EXPECT_EQ(SafeFileName(umlauts).size(), 254u);
+    EXPECT_EQ(SafeFileName(umlauts).size(), 255u);
 }
+
+// Every character that could hide text or change its direction: shown escaped, and never
+// in a name that is written.
+class HiddenCharacter : public ::testing::TestWithParam<TextRow> {};
+
+TEST_P(HiddenCharacter, IsShownEscapedAndNeverWritten)
+{
+    const std::string name = "report" + GetParam().in + ".pdf";
+    EXPECT_EQ(SafeFileName(name), "report.pdf");
+    EXPECT_EQ(EscapeForDisplay(name), "report" + GetParam().out + ".pdf");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    FileName, HiddenCharacter,
+    ::testing::Values(TextRow{"Escape", "\x1B", "\\x1B"}, TextRow{"NextLine", "\xC2\x85", "\\x85"},
+                      TextRow{"ControlSequenceIntroducer", "\xC2\x9B", "\\x9B"},
+                      TextRow{"SoftHyphen", "\xC2\xAD", "\\u{00AD}"},
+                      TextRow{"ArabicLetterMark", "\xD8\x9C", "\\u{061C}"},
+                      TextRow{"MongolianVowelSeparator", "\xE1\xA0\x8E", "\\u{180E}"},
+                      TextRow{"ZeroWidthJoiner", "\xE2\x80\x8D", "\\u{200D}"},
+                      TextRow{"RightToLeftMark", "\xE2\x80\x8F", "\\u{200F}"},
+                      TextRow{"LineSeparator", "\xE2\x80\xA8", "\\u{2028}"},
+                      TextRow{"ParagraphSeparator", "\xE2\x80\xA9", "\\u{2029}"},
+                      TextRow{"RightToLeftOverride", "\xE2\x80\xAE", "\\u{202E}"},
+                      TextRow{"WordJoiner", "\xE2\x81\xA0", "\\u{2060}"},
+                      TextRow{"InvisibleSeparator", "\xE2\x81\xA3", "\\u{2063}"},
+                      TextRow{"PopDirectionalIsolate", "\xE2\x81\xA9", "\\u{2069}"},
+                      TextRow{"NominalDigitShapes", "\xE2\x81\xAF", "\\u{206F}"},
+                      TextRow{"ByteOrderMark", "\xEF\xBB\xBF", "\\u{FEFF}"},
+                      TextRow{"InterlinearAnnotation", "\xEF\xBF\xB9", "\\u{FFF9}"},
+                      TextRow{"LanguageTag", "\xF3\xA0\x80\x81", "\\u{E0001}"},
+                      TextRow{"TagLatinSmallA", "\xF3\xA0\x81\xA1", "\\u{E0061}"}),
+    RowName);
 
 TEST(FileName, OnlyPlainShortExtensionsAreSafe)
 {

@@ -6,9 +6,20 @@
 #include <stdexcept>
 #include <sys/stat.h>
 
+#include "platform/private_temp.h"
+
 namespace testing_support {
 
 std::string TempDir() { return Scratch() + "tmp/"; }
+
+std::string PrivateTempDir()
+{
+    std::string folder;
+    if (platform::Failed(platform::PrivateTempFolder(&folder))) {
+        throw std::runtime_error("no private temporary folder in " + TempDir());
+    }
+    return folder;
+}
 
 void WriteFile(const std::string& path, const std::vector<std::uint8_t>& bytes)
 {
@@ -39,18 +50,34 @@ bool FileExists(const std::string& path)
     return ::lstat(path.c_str(), &info) == 0;
 }
 
-std::set<std::string> TempFolderEntries()
+namespace {
+
+void AddEntries(const std::string& folder, const std::string& prefix, std::set<std::string>& names)
 {
-    std::set<std::string> names;
-    if (DIR* dir = ::opendir(TempDir().c_str())) {
+    if (DIR* dir = ::opendir(folder.c_str())) {
         while (const dirent* entry = ::readdir(dir)) {
             const std::string name = entry->d_name;
-            if (name != "." && name != "..") {
-                names.insert(name);
+            if (name == "." || name == "..") {
+                continue;
+            }
+            // A private temporary folder counts by what it holds: made at first use, it is
+            // no leftover itself.
+            if (prefix.empty() && name.rfind("tnf", 0) == 0 && entry->d_type == DT_DIR) {
+                AddEntries(folder + name + "/", name + "/", names);
+            } else {
+                names.insert(prefix + name);
             }
         }
         ::closedir(dir);
     }
+}
+
+} // namespace
+
+std::set<std::string> TempFolderEntries()
+{
+    std::set<std::string> names;
+    AddEntries(TempDir(), "", names);
     return names;
 }
 

@@ -12,13 +12,16 @@ namespace testing_support {
 // Scratch() + "tmp/" and PALLION_REGISTRY at Scratch() + "registry.reg".
 const std::string& Scratch();
 std::string TempDir();
+// The process's private temporary folder inside TempDir(), made when missing.
+std::string PrivateTempDir();
 
 void WriteFile(const std::string& path, const std::vector<std::uint8_t>& bytes);
 void WriteFile(const std::string& path, const std::string& text);
 std::vector<std::uint8_t> ReadFile(const std::string& path);
 bool FileExists(const std::string& path);
 
-// The names in the temporary folder now; compare before and after to find leftovers.
+// The names in the temporary folder now, the files of private temporary folders as
+// "folder/name"; compare before and after to find leftovers.
 std::set<std::string> TempFolderEntries();
 
 } // namespace testing_support

@@ -1,5 +1,6 @@
 // pallion-cli end to end: golden output, exit statuses and hostile attachment names.
 #include <cstdlib>
+#include <string>
 #include <set>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -8,6 +9,7 @@
 
 #include "tests/support/test_files.h"
 #include "tests/support/tnef_builder.h"
+#include "platform/files.h"
 #include "tests/tools/cli_fixture.h"
 #include "tools/cli.h"
 
@@ -133,11 +135,12 @@ TEST_F(Cli, ExtractKeepsHostileNamesInsideTheFolder)
     ASSERT_EQ(Run({"extract", path, folder}).status, 0);
     EXPECT_NE(Run({"tree", path}).out.find("invoice\\u{202E}fdp.exe"), std::string::npos);
 
-    // The attribute keeps the first 1024 bytes of a name; the file name keeps 255 of them.
-    const std::set<std::string> expected = {"x", "passwd", std::string(255, 'n'), "[31mred.txt",
+    // A name too long for a folder entry loses its middle and keeps its extension.
+    const std::string shortened = std::string(124, 'n') + "\xE2\x80\xA6" + std::string(124, 'n') + ".pdf";
+    const std::set<std::string> expected = {"x", "passwd", shortened, "[31mred.txt",
                                             "invoicefdp.exe", "d\xC3\xB6" "cument.pdf", "attachment-1.dat"};
     std::set<std::string> found;
-    for (const std::string& name : {std::string("x"), std::string("passwd"), std::string(255, 'n'),
+    for (const std::string& name : {std::string("x"), std::string("passwd"), shortened,
                                     std::string("[31mred.txt"), std::string("invoicefdp.exe"),
                                     std::string("d\xC3\xB6" "cument.pdf"), std::string("attachment-1.dat")}) {
         if (FileExists(folder + "/" + name)) {
@@ -162,6 +165,190 @@ TEST_F(Cli, ExtractNumbersDuplicatesAndNeverFollowsPlantedLinks)
     result = Run({"extract", path, folder});
     EXPECT_EQ(result.out, "3\ta (3).txt\n");
     EXPECT_EQ(ReadFile(victim), BytesOf("keep"));
+}
+
+namespace {
+
+// A hostile stream, what pallion-cli must say about it, and where.
+struct HostileStream {
+    const char* name;
+    ByteVector bytes;
+    int status;           // of tree and extract; check gives 1 or 3 for the same file
+    std::uint64_t offset; // of the first problem
+    std::string problem;  // the start of its message
+};
+
+HostileStream AttributePastTheEnd()
+{
+    TnefBuilder builder;
+    builder.Header().MessageAttribute(attSubject, "Hi");
+    const std::uint64_t at = builder.Offset();
+    builder.RecordHead(LVL_ATTACHMENT, attAttachData, 1000).Raw(Pattern(10));
+    return {"AttributePastTheEnd", builder.Bytes(), tools::kExitDamaged, at,
+            "attribute attAttachData (0X0006800F) of 1000 bytes reaches past the end"};
+}
+
+HostileStream ValuePastItsAttribute()
+{
+    TnefBuilder builder;
+    builder.Header().MessageAttribute(attSubject, "Hi");
+    // The value follows the record's 9 bytes, the list's count, the tag and the value count.
+    const std::uint64_t at = builder.Offset() + 9 + 12;
+    builder.MessageProperties(PropertyList().CountedRaw(PR_SUBJECT, 500, BytesOf("Hi")));
+    builder.MessageAttribute(attBody, std::string(600, 'b'));
+    return {"ValuePastItsAttribute", builder.Bytes(), tools::kExitDamaged, at,
+            "value 1 of PR_SUBJECT (500 bytes) reaches past the end of its attribute"};
+}
+
+HostileStream ListCutShort()
+{
+    TnefBuilder builder;
+    builder.Header();
+    // The second property would follow the first one's tag and value.
+    const std::uint64_t at = builder.Offset() + 9 + 4 + 8;
+    builder.MessageProperties(PropertyList().Long(PR_MESSAGE_FLAGS, 1).Count(3));
+    return {"ListCutShort", builder.Bytes(), tools::kExitDamaged, at,
+            "list cut short: it counts 3 items, property 2 would begin past the end"};
+}
+
+const HostileStream kHostileStreams[] = {
+    {"Empty", {}, tools::kExitFailure, 0, "the file is empty"},
+    {"RandomBytes", Pattern(3000, 0x41), tools::kExitFailure, 0, "wrong signature 0X44434241"},
+    {"TextFile", BytesOf("Dear all,\nthe minutes are attached.\n"), tools::kExitFailure, 0,
+     "wrong signature 0X72616544 (a TNEF stream starts with 0X223E9F78) and no attribute record"},
+    {"WrongSignature", TnefBuilder().Header(0x12345678).MessageAttribute(attSubject, "Hi").Bytes(),
+     tools::kExitDamaged, 0, "wrong signature 0X12345678 (a TNEF stream starts with 0X223E9F78)"},
+    {"TrailingBytes", TnefBuilder().Header().MessageAttribute(attSubject, "Hi").Raw(BytesOf("junk")).Bytes(),
+     tools::kExitDamaged, 20, "4 trailing bytes after the last attribute record"},
+    AttributePastTheEnd(),
+    ValuePastItsAttribute(),
+    ListCutShort(),
+};
+
+class HostileStreams : public Cli, public ::testing::WithParamInterface<HostileStream> {};
+
+} // namespace
+
+TEST_P(HostileStreams, ExitStatusAndOffsetTellWhatIsWrong)
+{
+    const HostileStream& stream = GetParam();
+    const std::string path = Write("hostile.dat", stream.bytes);
+    const CliResult tree = Run({"tree", path});
+    EXPECT_EQ(tree.status, stream.status);
+    if (stream.status == tools::kExitDamaged) {
+        EXPECT_NE(tree.err.find("damaged input at byte " + std::to_string(stream.offset) + ": " +
+                                stream.problem),
+                  std::string::npos)
+            << tree.err;
+    } else {
+        EXPECT_NE(tree.err.find("is not a TNEF stream: " + stream.problem), std::string::npos)
+            << tree.err;
+    }
+    EXPECT_EQ(Run({"extract", path, Scratch() + "hostile-out"}).status, stream.status);
+    EXPECT_EQ(Run({"checksum", path}).status, stream.status);
+
+    const CliResult check = Run({"check", path});
+    EXPECT_EQ(check.status, stream.status == tools::kExitDamaged ? tools::kExitProblemsFound
+                                                                 : tools::kExitFailure);
+    EXPECT_EQ(check.out.rfind(std::to_string(stream.offset) + "\tproblem\t" + stream.problem, 0),
+              0u)
+        << check.out;
+}
+
+INSTANTIATE_TEST_SUITE_P(Cli, HostileStreams, ::testing::ValuesIn(kHostileStreams),
+                         [](const ::testing::TestParamInfo<HostileStream>& row) {
+                             return std::string(row.param.name);
+                         });
+
+TEST_F(Cli, CheckListsNotesAndStaysCleanForThem)
+{
+    const std::string path = Write("note.dat", TnefBuilder()
+                                                   .Header()
+                                                   .MessageAttribute(0x00069999, BytesOf("x"))
+                                                   .Bytes());
+    const CliResult check = Run({"check", "--json", path});
+    EXPECT_EQ(check.status, tools::kExitOk);
+    EXPECT_EQ(check.out, "[\n {\"offset\": 6, \"severity\": \"note\", \"message\": \"attribute "
+                         "0X00069999 is named by no table\"}\n]\n");
+    EXPECT_EQ(Run({"tree", path}).status, tools::kExitOk);
+}
+
+// A compressed RTF body that breaks off: its header is right and its literal runs go on
+// without the end mark, or its header is wrong.
+ByteVector BrokenRtfBody(bool header)
+{
+    ByteVector body = {0, 0, 0, 0, 0, 0, 0, 0, 'L', 'Z', 'F', 'u', 0, 0, 0, 0};
+    if (!header) {
+        body[8] = 'X';
+    }
+    for (int run = 0; run < 8192; ++run) {
+        const ByteVector literals = BytesOf("{\\rtf1 ");
+        body.push_back(0);
+        body.insert(body.end(), literals.begin(), literals.end());
+    }
+    const std::uint32_t size = static_cast<std::uint32_t>(body.size() - 4);
+    for (int i = 0; i < 4; ++i) {
+        body[i] = static_cast<std::uint8_t>(size >> (8 * i));
+    }
+    return body;
+}
+
+TEST_F(Cli, DamagedBodyLeavesNoOutputAndNamesTheCause)
+{
+    const std::string out = Scratch() + "body.rtf";
+    for (const bool header : {true, false}) {
+        const std::string path = Write("broken.dat", TnefBuilder()
+                                                         .Header()
+                                                         .MessageProperties(PropertyList().Binary(
+                                                             PR_RTF_COMPRESSED, BrokenRtfBody(header)))
+                                                         .Bytes());
+        CliResult result = Run({"body", path, out});
+        EXPECT_EQ(result.status, tools::kExitFailure);
+        EXPECT_FALSE(FileExists(out));
+        EXPECT_EQ(result.err, header ? "pallion-cli: the compressed RTF body is damaged or cut short (0X80004004)\n"
+                                     : "pallion-cli: the compressed RTF body is damaged: its header is corrupt (0X8004011B)\n");
+        // A file that was there stays as it was.
+        WriteFile(out, std::string("earlier"));
+        result = Run({"body", "--format", "text", path, out});
+        EXPECT_EQ(result.status, tools::kExitFailure);
+        EXPECT_EQ(ReadFile(out), BytesOf("earlier"));
+        ::unlink(out.c_str());
+    }
+    EXPECT_EQ(TempFolderEntries(), std::set<std::string>());
+}
+
+TEST_F(Cli, MessagesNameTheCause)
+{
+    const std::string msg = Write("plain.msg", BytesOf("not a compound file"));
+    CliResult result = Run({"convert", msg, Scratch() + "out.tnef"});
+    EXPECT_EQ(result.err, "pallion-cli: " + msg + " is not a compound file, so it is no Outlook .msg file (0X80030050)\n");
+    EXPECT_FALSE(FileExists(Scratch() + "out.tnef"));
+    result = Run({"tree", Write("plain.eml", BytesOf("Subject: hi\n\nno attachment\n"))});
+    EXPECT_EQ(result.err, "pallion-cli: " + Scratch() + "plain.eml is no mail with a TNEF part "
+                          "(application/ms-tnef) (0X8004010F)\n");
+    const std::string saved = platform::TempFolder();
+    ::setenv("TMPDIR", (Scratch() + "missing").c_str(), 1);
+    result = Run({"tree", Scratch() + "plain.eml"});
+    ::setenv("TMPDIR", saved.c_str(), 1);
+    EXPECT_EQ(result.err, "pallion-cli: cannot use the temporary folder " + Scratch() +
+                              "missing/: No such file or directory (0X80070002)\n");
+    EXPECT_EQ(result.status, tools::kExitFailure);
+}
+
+TEST(CliProgram, FailedOutputIsAFailureAndAClosedPipeIsAQuietOne)
+{
+    const std::string sample = std::string(PALLION_SOURCE_DIR) + "/samples/sample.tnef";
+    const std::string cli = "'" PALLION_BIN_DIR "/pallion-cli' ";
+    const std::string err = Scratch() + "stderr.txt";
+    EXPECT_EQ(WEXITSTATUS(std::system((cli + "tree '" + sample + "' > /dev/full 2> '" + err + "'").c_str())), 1);
+    EXPECT_EQ(ReadFile(err), BytesOf("pallion-cli: cannot write the output: No space left on device (0X8007001C)\n"));
+
+    const std::string big = Scratch() + "big.dat";
+    WriteFile(big, NoteWithAttachment("big.bin", Pattern(1 << 20)));
+    const std::string piped = "bash -c \"" + cli + "hex '" + big + "' 0.2 2> '" + err +
+                              "' | head -c 10 > /dev/null; exit \\${PIPESTATUS[0]}\"";
+    EXPECT_EQ(WEXITSTATUS(std::system(piped.c_str())), 1);
+    EXPECT_TRUE(ReadFile(err).empty());
 }
 
 TEST(CliProgram, RunsWithoutAWritableConfigurationFolder)

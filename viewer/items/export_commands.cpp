@@ -1,11 +1,9 @@
 #include "viewer/items/export_commands.h"
 
-#include <cerrno>
-#include <fcntl.h>
-
 #include "format/mapi.h"
 #include "platform/file_io.h"
 #include "platform/files.h"
+#include "platform/output_file.h"
 #include "viewer/doc/document/envelon_doc.h"
 #include "viewer/items/document_message.h"
 #include "viewer/items/item_export.h"
@@ -85,12 +83,12 @@ StatusCode WriteExport(const Message& message, const std::string& path,
     if (!text) {
         return platform::E_INVALIDARG;
     }
-    const platform::UniqueFd fd(
-        ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
-    if (!fd.Valid()) {
-        return platform::StatusFromError(errno);
+    platform::OutputFile file;
+    StatusCode status = file.Open(path);
+    if (platform::Succeeded(status)) {
+        status = platform::WriteAll(file.Fd(), *text);
     }
-    return platform::WriteAll(fd.Get(), *text);
+    return platform::Succeeded(status) ? file.Commit() : status;
 }
 
 } // namespace viewer::items

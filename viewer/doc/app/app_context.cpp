@@ -5,6 +5,7 @@
 
 #include "platform/com_ptr.h"
 #include "platform/object_runtime.h"
+#include "platform/private_temp.h"
 
 namespace viewer::doc::app {
 
@@ -113,6 +114,8 @@ void RegisterStreamServer()
 
 void StartUp(AppContext* context)
 {
+    // Whatever an earlier process of this user could not remove (it was killed) goes now.
+    platform::RemoveOrphanedTempFolders();
     RegisterStreamServer();
     context->m_started = true;
     if (TagoraInit(&context->m_dictionary) == 0) {

@@ -69,8 +69,9 @@ private:
     AppContext* m_previous;
 };
 
-// Start-up as the viewer does it: make sure the stream server is registered, set the
-// started flag, open the property-name dictionary (no dictionary: tags show as numbers).
+// Start-up as the viewer does it: remove the private temporary folders of this user's
+// processes that were killed, make sure the stream server is registered, set the started
+// flag, open the property-name dictionary (no dictionary: tags show as numbers).
 void StartUp(AppContext* context);
 // Shut-down: unload the conversion library and close the dictionary.
 void ShutDown(AppContext* context);

@@ -16,6 +16,7 @@
 #include "platform/files.h"
 #include "platform/status.h"
 #include "platform/text.h"
+#include "viewer/doc/model/damage.h"
 #include "viewer/doc/model/element.h"
 
 namespace viewer::doc::document {
@@ -29,6 +30,17 @@ class MessageSink;
 // into the output stream.
 using ElementConverter = StatusCode (*)(const std::uint8_t* piece, std::uint32_t length,
                                         platform::IStream* output, void* context);
+
+// Why the last open failed: the step and its status, for a tool that names the cause (the
+// viewer shows the design's message, which says less).
+enum class OpenStep { None, LoadConverter, Convert, ExtractMail, Copy, OpenFile };
+struct OpenFailure {
+    OpenStep step = OpenStep::None;
+    StatusCode status = platform::S_OK;
+};
+
+// Receives bytes piece by piece; a failure stops whoever feeds it.
+using ByteSink = std::function<StatusCode(const std::uint8_t* piece, std::uint32_t length)>;
 
 // One attribute record and its checksum, as CheckEveryRecord reads them.
 struct RecordChecksum {
@@ -69,8 +81,12 @@ public:
 
     // Converts a ".msg" file into a temporary TNEF file that *tnefFile owns (loading and
     // initialising the conversion library on first use). Failures are reported through
-    // `sink` when there is one.
-    static bool ConvertMessage(const char* msgPath, platform::TempFile* tnefFile, MessageSink* sink);
+    // `sink` when there is one, and their step and status in *failure when it is given.
+    static bool ConvertMessage(const char* msgPath, platform::TempFile* tnefFile,
+                               MessageSink* sink, OpenFailure* failure = nullptr);
+
+    // Why the last OpenFromPath or OpenInPlace failed; step None after a success.
+    const OpenFailure& LastOpenFailure() const { return m_openFailure; }
 
     // Seam for tests, fuzz targets, benchmarks and the command-line tool: hand the document an
     // already open stream. `pathName` names the document (its title is the last component).
@@ -119,8 +135,22 @@ public:
 
     // Reads every attribute record from the first on, sums its data and hands each to
     // `visit`, in stream order. A stream without a header gives that failure and visits
-    // nothing; a record that cannot be read ends the walk.
-    [[nodiscard]] StatusCode CheckEveryRecord(const std::function<void(const RecordChecksum&)>& visit);
+    // nothing; a record that cannot be read ends the walk, and why it could not is added to
+    // `damage` when given.
+    [[nodiscard]] StatusCode
+    CheckEveryRecord(const std::function<void(const RecordChecksum&)>& visit,
+                     model::DamageReport* damage = nullptr);
+
+    // ---- Damage -----------------------------------------------------------------------
+
+    // The size of the stream in bytes.
+    [[nodiscard]] StatusCode StreamSize(std::uint64_t* size);
+    // Where a walk of attribute records stopped because no record could be read at
+    // `position`: nothing when the stream ends there, else what is wrong there (bytes that
+    // are no record, a record cut short or reaching past the end) is added to `damage`.
+    void DescribeRecordEnd(std::uint64_t position, model::DamageReport& damage);
+    // A stream too short for its header, added to `damage`.
+    void DescribeMissingHeader(model::DamageReport& damage);
 
     // ---- Property lists ---------------------------------------------------------------
 
@@ -142,8 +172,19 @@ public:
                                                 ElementConverter converter, void* context,
                                                 const platform::CopyProgress& progress = {});
     [[nodiscard]] StatusCode ExtractRtfBody(const model::ElementRef* element, const char* path);
-    // Copies the element's bytes into an open file at its position; a range reaching past
-    // the end of the stream copies what there is. *written receives the bytes written.
+    // Inflates a compressed RTF element and hands the RTF to `sink` piece by piece. A damaged
+    // value ends with the inflation's status (0x8004011B a corrupt header, 0x80004004 data
+    // damaged or cut short) after the pieces that came before it; a sink that fails ends it
+    // with the sink's status, and *sinkFailed says which of the two it was.
+    [[nodiscard]] StatusCode InflateRtfBody(const model::ElementRef* element, const ByteSink& sink,
+                                            bool* sinkFailed = nullptr);
+    // Hands the element's bytes to `sink` piece by piece; a range reaching past the end of
+    // the stream gives what there is. A failing sink ends it with the sink's status, and
+    // *sinkFailed says whether it was the sink or the reading that failed.
+    [[nodiscard]] StatusCode ReadElementData(const model::ElementRef* element, const ByteSink& sink,
+                                             bool* sinkFailed = nullptr);
+    // Copies the element's bytes into an open file at its position, as ReadElementData reads
+    // them. *written receives the bytes written.
     [[nodiscard]] StatusCode CopyElementData(const model::ElementRef* element, int fd,
                                              std::uint64_t* written);
 
@@ -177,6 +218,7 @@ private:
     bool m_rawView = false;
     std::uint32_t m_codePage = platform::kDefaultCodePage;
     std::string m_pathName;
+    OpenFailure m_openFailure;
     MessageSink* m_sink = nullptr;
     bool m_cancelled = false;
     std::vector<DocumentView*> m_views;

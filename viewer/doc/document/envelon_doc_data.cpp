@@ -198,10 +198,26 @@ StatusCode CEnvelonDoc::ExtractRtfBody(const ElementRef* element, const char* pa
     if (Failed(status)) {
         return status;
     }
+    status = InflateRtfBody(element, [&](const std::uint8_t* piece, std::uint32_t length) {
+        return output->Write(piece, length, nullptr);
+    });
+    const StatusCode truncated = TruncateAtPosition(output.Get());
+    return Failed(status) ? status : truncated;
+}
+
+StatusCode CEnvelonDoc::InflateRtfBody(const ElementRef* element, const ByteSink& sink,
+                                       bool* sinkFailed)
+{
+    if (sinkFailed) {
+        *sinkFailed = false;
+    }
+    if (!element || element->Kind() != ELEM_COMPRESSED_RTF || !sink) {
+        return E_INVALIDARG;
+    }
     // The compressed value goes through a temporary file that is gone on every path: removed
     // by name until the input stream owns it, by the stream (delete-on-release) after.
     std::string compressedPath;
-    status = CreateUniqueTempFile("tnf", &compressedPath);
+    StatusCode status = CreateUniqueTempFile("tnf", &compressedPath);
     if (Failed(status)) {
         return status;
     }
@@ -222,17 +238,32 @@ StatusCode CEnvelonDoc::ExtractRtfBody(const ElementRef* element, const char* pa
     if (Failed(status)) {
         return status;
     }
-    status = rtf->CopyTo(output.Get(), UINT64_MAX, nullptr, nullptr);
-    const StatusCode truncated = TruncateAtPosition(output.Get());
-    return Failed(status) ? status : truncated;
+    auto buffer = std::make_unique<std::uint8_t[]>(kConvertPiece);
+    for (;;) {
+        std::uint32_t got = 0;
+        status = rtf->Read(buffer.get(), kConvertPiece, &got);
+        if (Failed(status) || got == 0) {
+            return status;
+        }
+        status = sink(buffer.get(), got);
+        if (Failed(status)) {
+            if (sinkFailed) {
+                *sinkFailed = true;
+            }
+            return status;
+        }
+    }
 }
 
-StatusCode CEnvelonDoc::CopyElementData(const ElementRef* element, int fd, std::uint64_t* written)
+StatusCode CEnvelonDoc::ReadElementData(const ElementRef* element, const ByteSink& sink,
+                                        bool* sinkFailed)
 {
-    if (!element || !written) {
+    if (sinkFailed) {
+        *sinkFailed = false;
+    }
+    if (!element || !sink) {
         return E_INVALIDARG;
     }
-    *written = 0;
     std::uint64_t offset = 0;
     std::uint32_t count = 0;
     StatusCode status = GetElementRange(element, &offset, &count);
@@ -253,14 +284,31 @@ StatusCode CEnvelonDoc::CopyElementData(const ElementRef* element, int fd, std::
         if (got == 0) {
             break; // the range runs past the end of the stream: keep what there is
         }
-        status = WriteAll(fd, buffer.get(), got);
+        status = sink(buffer.get(), got);
         if (Failed(status)) {
+            if (sinkFailed) {
+                *sinkFailed = true;
+            }
             return status;
         }
-        *written += got;
         left -= got;
     }
     return S_OK;
+}
+
+StatusCode CEnvelonDoc::CopyElementData(const ElementRef* element, int fd, std::uint64_t* written)
+{
+    if (!element || !written) {
+        return E_INVALIDARG;
+    }
+    *written = 0;
+    return ReadElementData(element, [&](const std::uint8_t* piece, std::uint32_t length) {
+        const StatusCode status = WriteAll(fd, piece, length);
+        if (Succeeded(status)) {
+            *written += length;
+        }
+        return status;
+    });
 }
 
 } // namespace viewer::doc::document

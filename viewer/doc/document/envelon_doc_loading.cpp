@@ -1,6 +1,7 @@
 // Opening a file into the document: ".msg" through the conversion library, ".eml" through
 // the MIME extraction library, anything else copied; each ends as a private temporary TNEF
 // file opened with delete-on-release. A tool that only reads opens other files in place.
+#include <cerrno>
 #include <cstring>
 #include <strings.h>
 #include <sys/stat.h>
@@ -54,29 +55,34 @@ void CEnvelonDoc::Report(const std::string& text) const
     }
 }
 
-bool CEnvelonDoc::ConvertMessage(const char* msgPath, TempFile* tnefFile, MessageSink* sink)
+bool CEnvelonDoc::ConvertMessage(const char* msgPath, TempFile* tnefFile, MessageSink* sink,
+                                 OpenFailure* failure)
 {
-    auto fail = [sink](const std::string& text) {
+    auto fail = [sink, failure](OpenStep step, std::uint32_t message, StatusCode status) {
+        if (failure) {
+            *failure = {step, status};
+        }
         if (sink) {
-            sink->Show(text, MessageIcon::Error, MessageButtons::Ok);
+            sink->Show(FormatStatusString(message, status), MessageIcon::Error,
+                       MessageButtons::Ok);
         }
         return false;
     };
     AppContext* app = TheApp();
     if (!app) {
-        return fail(FormatStatusString(IDS_MAPI_INIT_FAILED, E_UNEXPECTED));
+        return fail(OpenStep::LoadConverter, IDS_MAPI_INIT_FAILED, E_UNEXPECTED);
     }
     if (!app->m_ferrule.IsLoaded()) {
         const StatusCode status = LoadFerrule(&app->m_ferrule);
         if (Failed(status)) {
-            return fail(FormatStatusString(IDS_MAPI_INIT_FAILED, status));
+            return fail(OpenStep::LoadConverter, IDS_MAPI_INIT_FAILED, status);
         }
     }
     char buffer[FERRULE_PATH_BUFFER_SIZE] = {};
     const StatusCode status = ConvertMessageFile(&app->m_ferrule, msgPath, buffer);
     buffer[sizeof buffer - 1] = '\0';
     if (Failed(status)) {
-        return fail(FormatStatusString(IDS_MAPI_MESSAGE_FAILED, status));
+        return fail(OpenStep::Convert, IDS_MAPI_MESSAGE_FAILED, status);
     }
     *tnefFile = TempFile(buffer);
     return true;
@@ -85,13 +91,14 @@ bool CEnvelonDoc::ConvertMessage(const char* msgPath, TempFile* tnefFile, Messag
 bool CEnvelonDoc::ConvertToTnef(const std::string& source, TempFile* tnefFile)
 {
     if (HasExtension(source, ".msg")) {
-        return ConvertMessage(source.c_str(), tnefFile, m_sink);
+        return ConvertMessage(source.c_str(), tnefFile, m_sink, &m_openFailure);
     }
     // Every Linux this runs on is new enough: the system-version test always passes.
     char buffer[GIMLET_PATH_BUFFER_SIZE] = {};
     const StatusCode status = GimletExtractTnef(0, source.c_str(), buffer);
     buffer[sizeof buffer - 1] = '\0';
     if (Failed(status)) {
+        m_openFailure = {OpenStep::ExtractMail, status};
         Report(FormatStatusString(IDS_MIME_EXTRACT_FAILED, status));
         return false;
     }
@@ -108,7 +115,9 @@ bool CEnvelonDoc::OpenFromPath(const char* path, const CopyProgress& progress)
 {
     ReleaseContents();
     m_cancelled = false;
+    m_openFailure = {};
     if (!path || !*path) {
+        m_openFailure = {OpenStep::OpenFile, E_INVALIDARG};
         Report(LoadString(IDS_OPEN_FAILED));
         return false;
     }
@@ -121,23 +130,25 @@ bool CEnvelonDoc::OpenFromPath(const char* path, const CopyProgress& progress)
         }
     } else {
         std::string copy;
-        if (Failed(CreateUniqueTempFile("tnf", &copy))) {
-            Report(LoadString(IDS_OPEN_FAILED));
-            return false;
+        StatusCode status = CreateUniqueTempFile("tnf", &copy);
+        if (Succeeded(status)) {
+            tnefFile = TempFile(copy);
+            status = CopyWholeFile(source, copy, progress);
         }
-        tnefFile = TempFile(copy);
-        const StatusCode status = CopyWholeFile(source, copy, progress);
         if (status == E_CANCELLED) {
             m_cancelled = true;
             return false;
         }
         if (Failed(status)) {
+            m_openFailure = {OpenStep::Copy, status};
             Report(LoadString(IDS_OPEN_FAILED));
             return false;
         }
     }
     ComPtr<IStream> stream;
-    if (Failed(CreateFileStream(tnefFile.Path(), kModeTemporaryInput, &stream))) {
+    if (const StatusCode status = CreateFileStream(tnefFile.Path(), kModeTemporaryInput, &stream);
+        Failed(status)) {
+        m_openFailure = {OpenStep::OpenFile, status};
         // The temporary file is removed with tnefFile rather than left behind.
         Report(LoadString(IDS_OPEN_FAILED));
         return false;
@@ -155,12 +166,15 @@ bool CEnvelonDoc::OpenInPlace(const char* path)
         return OpenFromPath(path);
     }
     ReleaseContents();
+    m_openFailure = {};
     const std::string source = path ? path : "";
     // The stream server creates a missing file even when it only reads: look first.
     struct stat info {};
     StatusCode status = S_OK;
     if (::stat(source.c_str(), &info) != 0) {
         status = StatusFromErrno();
+    } else if (S_ISDIR(info.st_mode)) {
+        status = StatusFromError(EISDIR);
     } else if (!S_ISREG(info.st_mode)) {
         status = E_ACCESSDENIED;
     }
@@ -169,6 +183,7 @@ bool CEnvelonDoc::OpenInPlace(const char* path)
         status = CreateFileStream(source, STGM_READ | STGM_SHARE_DENY_NONE, &stream);
     }
     if (Failed(status)) {
+        m_openFailure = {OpenStep::OpenFile, status};
         // The tool's own wording: it names the file and the status, as its other messages do.
         Report("cannot open " + source + " (" + Format("%#010X", static_cast<unsigned>(status)) + ")");
         return false;

@@ -6,9 +6,12 @@
 //
 // Lengths come from the file: they size no allocation. An element keeps at most its own
 // buffer's worth of data and the rest is passed over with a seek.
+#include <algorithm>
 #include <cstring>
 
 #include "format/little_endian.h"
+#include "platform/format.h"
+#include "viewer/doc/naming/naming.h"
 #include "viewer/doc/model/element.h"
 #include "viewer/doc/document/envelon_doc.h"
 
@@ -16,6 +19,7 @@ namespace viewer::doc::document {
 
 using namespace viewer::doc::model;
 
+using format::LoadLe32;
 using platform::E_FAIL;
 using platform::E_INVALIDARG;
 using platform::E_POINTER;
@@ -300,7 +304,8 @@ bool CEnvelonDoc::StartsAttachment(const AttributeElement& attribute)
     return attribute.m_level == LVL_ATTACHMENT && attribute.m_identifier == attAttachRenddata;
 }
 
-StatusCode CEnvelonDoc::CheckEveryRecord(const std::function<void(const RecordChecksum&)>& visit)
+StatusCode CEnvelonDoc::CheckEveryRecord(const std::function<void(const RecordChecksum&)>& visit,
+                                         DamageReport* damage)
 {
     HeaderElement header;
     StatusCode status = ReadHeader(&header);
@@ -322,7 +327,80 @@ StatusCode CEnvelonDoc::CheckEveryRecord(const std::function<void(const RecordCh
         record.Reset();
         status = ReadNextAttribute(&record);
     }
+    if (damage && platform::Failed(status)) {
+        DescribeRecordEnd(record.m_position, *damage);
+    }
     return S_OK;
+}
+
+// ---- Damage ---------------------------------------------------------------------------------
+
+StatusCode CEnvelonDoc::StreamSize(std::uint64_t* size)
+{
+    if (!size) {
+        return E_POINTER;
+    }
+    if (!m_stream) {
+        return E_FAIL;
+    }
+    platform::STATSTG info{};
+    const StatusCode status = m_stream->Stat(&info, platform::STATFLAG_NONAME);
+    if (platform::Succeeded(status)) {
+        *size = info.cbSize;
+    }
+    return status;
+}
+
+void CEnvelonDoc::DescribeMissingHeader(DamageReport& damage)
+{
+    std::uint64_t size = 0;
+    static_cast<void>(StreamSize(&size));
+    damage.notTnef = true;
+    damage.Problem(0, size == 0 ? std::string("the file is empty")
+                                : platform::Format("%llu bytes are too few for a TNEF header",
+                                                   static_cast<unsigned long long>(size)));
+}
+
+void CEnvelonDoc::DescribeRecordEnd(std::uint64_t position, DamageReport& damage)
+{
+    std::uint64_t size = 0;
+    if (platform::Failed(StreamSize(&size)) || position >= size) {
+        return;
+    }
+    const std::uint64_t left = size - position;
+    const auto leftText = static_cast<unsigned long long>(left);
+    std::uint8_t head[kAttributeDataOffset] = {};
+    const auto want = static_cast<std::uint32_t>(std::min<std::uint64_t>(left, sizeof head));
+    if (platform::Failed(SeekTo(position)) ||
+        platform::Failed(ReadExactly(m_stream.Get(), head, want))) {
+        damage.Problem(position, "the attribute record here cannot be read");
+        return;
+    }
+    if (head[0] != LVL_MESSAGE && head[0] != LVL_ATTACHMENT) {
+        damage.Problem(position, platform::Format("%llu trailing byte%s after the last attribute "
+                                                  "record (no record starts with level %u)",
+                                                  leftText, left == 1 ? "" : "s", head[0]));
+        return;
+    }
+    if (left < kAttributeDataOffset) {
+        damage.Problem(position, platform::Format("attribute record cut short: %llu of the 9 "
+                                                  "bytes that begin it",
+                                                  leftText));
+        return;
+    }
+    const std::uint32_t length = LoadLe32(head + 5);
+    const std::uint64_t room = left - kAttributeDataOffset;
+    if (std::uint64_t{length} + 2 <= room) {
+        damage.Problem(position, "the attribute record here cannot be read");
+        return;
+    }
+    damage.Problem(position,
+                   platform::Format("attribute %s of %u bytes reaches past the end of the "
+                                    "stream (%llu bytes follow its header, %llu needed with "
+                                    "its checksum)",
+                                    naming::AttributeIdentifierLabel(LoadLe32(head + 1)).c_str(),
+                                    length, static_cast<unsigned long long>(room),
+                                    static_cast<unsigned long long>(length) + 2));
 }
 
 } // namespace viewer::doc::document

@@ -3,9 +3,13 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <unordered_map>
+#include <unordered_set>
 
+#include "platform/file_io.h"
 #include "platform/files.h"
 #include "platform/format.h"
+#include "platform/output_file.h"
 #include "platform/text_safety.h"
 #include "viewer/doc/document/envelon_doc.h"
 #include "viewer/doc/model/element.h"
@@ -132,6 +136,22 @@ void ReportSaveOutcome(StatusCode status, const std::string& path, MessageSink& 
     }
 }
 
+StatusCode WriteMailBody(CEnvelonDoc& document, const MailBody& body, int fd, bool* writeFailed)
+{
+    const auto write = [fd](const std::uint8_t* piece, std::uint32_t length) {
+        return platform::WriteAll(fd, piece, length);
+    };
+    switch (PlanSaveMailBody(body).write) {
+    case BodyWrite::ExtractRtf:
+        return document.InflateRtfBody(body.element, write, writeFailed);
+    case BodyWrite::WriteData:
+        return document.ReadElementData(body.element, write, writeFailed);
+    case BodyWrite::None:
+        break;
+    }
+    return platform::E_INVALIDARG;
+}
+
 // ---- Open Attachment -------------------------------------------------------------------
 
 StatusCode ShellCodeToStatus(int code)
@@ -235,7 +255,7 @@ OpenAttachmentResult OpenAttachment(const ElementRef* element, AttachmentHost& h
 
 namespace {
 
-// Names taken before giving up on an attachment.
+// Taken names passed over before giving up on an attachment.
 constexpr std::uint32_t kMaxNumberedNames = 9999;
 
 // The name an attachment's data is written under, before numbering.
@@ -254,20 +274,50 @@ std::string AttachmentFileName(const ElementRef& element, unsigned place)
                                                  : ".dat");
 }
 
+// The names one extraction gives. Each name goes on from the number where it last stopped and
+// a name given (or found taken) is never tried again, so that n attachments of one name cost
+// about n tries, not n * n / 2.
+class NameSeries {
+public:
+    std::string Next(const std::string& base)
+    {
+        unsigned& number = m_next[base];
+        for (;;) {
+            std::string name = platform::NumberedName(base, ++number);
+            if (m_given.insert(name).second) {
+                return name;
+            }
+        }
+    }
+
+private:
+    std::unordered_map<std::string, unsigned> m_next;
+    std::unordered_set<std::string> m_given;
+};
+
+// The data is written first, unnamed; the file takes a free name only once it is whole.
 ExtractedAttachment ExtractOne(CEnvelonDoc& document, const ElementRef& element, unsigned place,
-                               int folder)
+                               int folder, NameSeries& names)
 {
     const std::string base = AttachmentFileName(element, place);
     ExtractedAttachment result;
-    platform::UniqueFd file;
-    const auto nameFor = [&](std::uint32_t n) { return platform::NumberedName(base, n + 1); };
-    result.status = platform::CreateFirstFreeFile(nameFor, kMaxNumberedNames, &result.name, &file,
-                                                  folder, 0644);
+    result.name = base;
+    platform::OutputFile file;
+    result.status = file.OpenIn(folder, 0644);
+    if (platform::Succeeded(result.status)) {
+        result.status = document.CopyElementData(&element, file.Fd(), &result.written);
+    }
     if (platform::Failed(result.status)) {
         return result;
     }
-    result.created = true;
-    result.status = document.CopyElementData(&element, file.Get(), &result.written);
+    result.status = platform::E_FILE_EXISTS;
+    for (std::uint32_t taken = 0;
+         result.status == platform::E_FILE_EXISTS && taken <= kMaxNumberedNames; ++taken) {
+        result.name = names.Next(base);
+        ++result.tries;
+        result.status = file.CommitAs(result.name);
+    }
+    result.created = platform::Succeeded(result.status);
     return result;
 }
 
@@ -288,6 +338,7 @@ StatusCode ExtractAttachments(CEnvelonDoc& document, const MemoryTree& tree, con
         *folderFailure = FolderFailure::Open;
         return platform::StatusFromErrno();
     }
+    NameSeries names;
     unsigned place = 0;
     for (NodeId group = index.m_firstAttachment; group != kNoNode;
          group = tree.NextSibling(group)) {
@@ -297,7 +348,7 @@ StatusCode ExtractAttachments(CEnvelonDoc& document, const MemoryTree& tree, con
         std::uint32_t count = 0;
         // A group without data is not an error.
         if (element && platform::Succeeded(document.GetElementRange(element, &offset, &count))) {
-            report(ExtractOne(document, *element, place, dir.Get()));
+            report(ExtractOne(document, *element, place, dir.Get(), names));
         }
     }
     return platform::S_OK;

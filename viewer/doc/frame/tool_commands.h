@@ -71,6 +71,11 @@ platform::StatusCode SaveMailBody(document::CEnvelonDoc& document, const model::
 void ReportSaveOutcome(platform::StatusCode status, const std::string& path,
                        document::MessageSink& sink);
 
+// The body into an open file as the plan says: *writeFailed tells a failed write (a full disk)
+// from a body that could not be read (a damaged compressed RTF body).
+platform::StatusCode WriteMailBody(document::CEnvelonDoc& document, const model::MailBody& body,
+                                   int fd, bool* writeFailed);
+
 // ---- Open Attachment ---------------------------------------------------------------------
 
 // The platform half of Open Attachment.
@@ -126,8 +131,9 @@ OpenAttachmentResult OpenAttachment(const model::ElementRef* element, Attachment
 struct ExtractedAttachment {
     std::string name;          // the file's name in the folder (the last one tried on failure)
     std::uint64_t written = 0; // bytes written
-    bool created = false;      // false: no file could be made under any name
-    platform::StatusCode status = platform::S_OK; // S_OK, or why making or writing it failed
+    bool created = false;      // the file is in the folder under `name`
+    std::uint32_t tries = 0;   // names tried: each one a file-system call
+    platform::StatusCode status = platform::S_OK; // S_OK, or why writing or naming it failed
 };
 
 // Where the folder itself failed: making it or opening it.
@@ -135,10 +141,11 @@ enum class FolderFailure { None, Create, Open };
 
 // Writes the data of every attachment group of `tree` into `folder` (made when missing),
 // each under the safe form of its name (SafeFileName; "attachment-<n>" for none, ".tnef" and
-// ".ole" after embedded messages and OLE objects), numbered "name (2).ext" when taken, and
-// created exclusively, so that nothing is written outside the folder or through a link
-// planted in it. `report` hears of each attachment with data, in order. A failing folder
-// gives its status, with *folderFailure saying which step failed.
+// ".ole" after embedded messages and OLE objects), numbered "name (2).ext" when taken. A file
+// is written unnamed and named only once whole, never replacing anything, so that nothing is
+// written outside the folder or through a link planted in it and a failure leaves nothing.
+// `report` hears of each attachment with data, in order. A failing folder gives its status,
+// with *folderFailure saying which step failed.
 platform::StatusCode
 ExtractAttachments(document::CEnvelonDoc& document, const tree::MemoryTree& tree,
                    const tree::TreeIndex& index, const std::string& folder,

@@ -157,6 +157,13 @@ std::string AttributeIdentifierName(std::uint32_t identifier)
     return attribute != nullptr ? attribute->name : "";
 }
 
+std::string AttributeIdentifierLabel(std::uint32_t identifier)
+{
+    const std::string number = platform::Format("%#010X", identifier);
+    const AttributeName* attribute = FindAttribute(identifier);
+    return attribute != nullptr ? std::string(attribute->name) + " (" + number + ")" : number;
+}
+
 std::string AttributeDisplayCaption(std::uint32_t identifier)
 {
     const AttributeName* attribute = FindAttribute(identifier);

@@ -20,6 +20,9 @@ namespace viewer::doc::naming {
 
 // "attSubject" for 0x00018004: the caption of an attribute in raw view.
 std::string AttributeIdentifierName(std::uint32_t identifier);
+// "attSubject (0X00018004)": the name and number of an attribute, for messages; the number
+// alone for one no table names.
+std::string AttributeIdentifierLabel(std::uint32_t identifier);
 // "Subject" for 0x00018004: the caption of an attribute in normal view.
 std::string AttributeDisplayCaption(std::uint32_t identifier);
 // "LVL_MESSAGE" (1), "LVL_ATTACHMENT" (2).

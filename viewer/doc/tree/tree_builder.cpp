@@ -91,8 +91,15 @@ private:
     void AddDecodedNode(NodeId parent, const AttributeElement& record);
     StatusCode AddPropertyNodes(NodeId parent, std::uint32_t count, std::uint64_t end);
     StatusCode AddRecipientRows(NodeId parent, std::uint32_t count, std::uint64_t end);
+    void NoteUnnamedIdentifier(const AttributeElement& record);
+    void ValueDamage(const PropertyElement& property, std::uint32_t index, std::uint64_t at,
+                     std::uint64_t end);
+    std::uint64_t Position() const;
+    bool PastListEnd(std::uint64_t position, std::uint64_t end, const char* item,
+                     std::uint32_t index, std::uint32_t count);
     void Decorate(NodeId root);
     std::uint32_t MessageCodePage() const;
+    std::string NameText(const ElementRef* element);
     void DecorateAttachment(NodeId group);
 
     CEnvelonDoc& m_doc;
@@ -140,18 +147,32 @@ void Builder::Run()
     }
     auto header = std::make_unique<HeaderElement>();
     if (platform::Failed(m_doc.ReadHeader(header.get()))) {
+        m_doc.DescribeMissingHeader(m_result.damage);
         return;
     }
-    const int headerImage = header->IsValid() ? kImageBinary : kImageCross;
+    const bool validSignature = header->IsValid();
+    const std::string signature =
+        platform::Format("wrong signature %#010X (a TNEF stream starts with %#010X)",
+                         header->m_signature, TNEF_SIGNATURE);
+    const int headerImage = validSignature ? kImageBinary : kImageCross;
     Add(root, "Header", headerImage, std::move(header));
 
     auto record = std::make_unique<AttributeElement>(ELEM_ATTRIBUTE);
-    if (!m_result.cut && platform::Succeeded(m_doc.ReadFirstAttribute(record.get()))) {
+    const bool readable =
+        m_result.cut || platform::Succeeded(m_doc.ReadFirstAttribute(record.get()));
+    if (!validSignature) {
+        m_result.damage.Problem(0, readable ? signature : signature + " and no attribute record");
+        m_result.damage.notTnef = !readable;
+    }
+    if (!readable && validSignature) {
+        m_doc.DescribeRecordEnd(kTnefHeaderSize, m_result.damage);
+    } else if (readable && !m_result.cut) {
         NodeId group = Add(root,
                            CEnvelonDoc::StartsAttachment(*record) ? kAttachmentGroupCaption
                                                                   : kMessageGroupCaption,
                            kImageOpenEnvelope, CreateElement(ELEM_FOLDER));
         while (group != kNoNode) {
+            NoteUnnamedIdentifier(*record);
             if (m_raw) {
                 // The record node takes the walked record; a fresh one reads the next.
                 const AttributeElement* walked = record.get();
@@ -166,7 +187,11 @@ void Builder::Run()
                 AddDecodedNode(group, *record);
                 record->Reset();
             }
-            if (m_result.cut || platform::Failed(m_doc.ReadNextAttribute(record.get()))) {
+            if (m_result.cut) {
+                break;
+            }
+            if (platform::Failed(m_doc.ReadNextAttribute(record.get()))) {
+                m_doc.DescribeRecordEnd(record->m_position, m_result.damage);
                 break;
             }
             if (CEnvelonDoc::StartsAttachment(*record)) {
@@ -203,7 +228,13 @@ void Builder::AddDecodedNode(NodeId parent, const AttributeElement& record)
             return;
         }
         const std::uint64_t end = record.m_position + kAttributeDataOffset + record.m_length;
-        if (kind == ELEM_RECIPIENT_TABLE) {
+        if (record.m_length < 4) {
+            // Its count was read from the bytes after it: no item of it is there to walk.
+            m_result.damage.Problem(record.m_position + kAttributeDataOffset,
+                                    platform::Format("the %s list holds %u bytes, too few for "
+                                                     "its count",
+                                                     caption.c_str(), record.m_length));
+        } else if (kind == ELEM_RECIPIENT_TABLE) {
             AddRecipientRows(node, count, end);
         } else {
             AddPropertyNodes(node, count, end);
@@ -232,12 +263,16 @@ void Builder::AddDecodedNode(NodeId parent, const AttributeElement& record)
 StatusCode Builder::AddPropertyNodes(NodeId parent, std::uint32_t count, std::uint64_t end)
 {
     for (std::uint32_t i = 0; i < count; ++i) {
+        const std::uint64_t at = Position();
+        if (PastListEnd(at, end, "property", i, count)) {
+            return kBeyondAttribute;
+        }
         auto property = std::make_unique<PropertyElement>();
         if (const StatusCode status = m_doc.ReadProperty(property.get()); platform::Failed(status)) {
+            m_result.damage.Problem(at, platform::Format("property %u of %u cannot be read (a "
+                                                         "damaged tag or name)",
+                                                         i + 1, count));
             return status;
-        }
-        if (property->m_position + 4 > end) {
-            return kBeyondAttribute;
         }
         const PropertyElement* read = property.get();
         const NodeId node =
@@ -247,13 +282,12 @@ StatusCode Builder::AddPropertyNodes(NodeId parent, std::uint32_t count, std::ui
         }
         const std::uint32_t type = PROP_TYPE(read->m_tag);
         for (std::uint32_t j = 0; j < read->m_valueCount; ++j) {
+            const std::uint64_t valueAt = Position();
             auto value = std::make_unique<ValueElement>(ELEM_VALUE);
-            if (const StatusCode status = m_doc.ReadValue(read, value.get());
-                platform::Failed(status)) {
-                return status;
-            }
-            if (ValueEnd(*value) > end) {
-                return kBeyondAttribute;
+            const StatusCode status = m_doc.ReadValue(read, value.get());
+            if (platform::Failed(status) || ValueEnd(*value) > end) {
+                ValueDamage(*read, j, valueAt, end);
+                return platform::Failed(status) ? status : kBeyondAttribute;
             }
             if (type == PT_STRING8) {
                 value->m_textEncoding = TEXT_ANSI;
@@ -284,12 +318,12 @@ StatusCode Builder::AddPropertyNodes(NodeId parent, std::uint32_t count, std::ui
 StatusCode Builder::AddRecipientRows(NodeId parent, std::uint32_t count, std::uint64_t end)
 {
     for (std::uint32_t r = 0; r < count; ++r) {
+        if (PastListEnd(Position(), end, "recipient row", r, count)) {
+            return kBeyondAttribute;
+        }
         auto row = std::make_unique<ListElement>(ELEM_PROPERTY_LIST);
         if (const StatusCode status = m_doc.ReadRowHeader(row.get()); platform::Failed(status)) {
             return status;
-        }
-        if (row->m_position + 4 > end) {
-            return kBeyondAttribute;
         }
         const std::uint32_t properties = row->m_count;
         const NodeId node = Add(parent, kRecipientRowCaption, kImagePerson, std::move(row));
@@ -302,6 +336,83 @@ StatusCode Builder::AddRecipientRows(NodeId parent, std::uint32_t count, std::ui
         }
     }
     return platform::S_OK;
+}
+
+void Builder::NoteUnnamedIdentifier(const AttributeElement& record)
+{
+    if (AttributeIdentifierName(record.m_identifier).empty()) {
+        m_result.damage.Note(record.m_position,
+                             platform::Format("attribute %#010X is named by no table",
+                                              record.m_identifier));
+    }
+}
+
+// Why value `index` of `property`, at `at`, could not be read or reaches past `end`: a type no
+// table names is a note (its size is unknown, so the list cannot go on), a size beyond the
+// attribute a problem, and so is anything else.
+void Builder::ValueDamage(const PropertyElement& property, std::uint32_t index, std::uint64_t at,
+                          std::uint64_t end)
+{
+    const std::string name = PropertyCaption(m_dictionary, property.m_tag);
+    const std::uint32_t type = PROP_TYPE(property.m_tag);
+    std::uint32_t size = 0;
+    if (property.m_layout == kLayoutFixed) {
+        if (platform::Failed(CEnvelonDoc::FixedValueSize(type, &size))) {
+            m_result.damage.Note(at, platform::Format("%s has a type no table names (%#06X): the "
+                                                      "rest of its list is not read",
+                                                      name.c_str(), type));
+            return;
+        }
+    } else {
+        std::uint8_t field[4] = {};
+        std::uint32_t got = 0;
+        platform::IStream* stream = m_doc.Stream();
+        if (!stream ||
+            platform::Failed(stream->Seek(static_cast<std::int64_t>(at), platform::STREAM_SEEK_SET,
+                                          nullptr)) ||
+            platform::Failed(stream->Read(field, sizeof field, &got)) || got != sizeof field) {
+            size = UINT32_MAX;
+        } else {
+            size = format::LoadLe32(field);
+        }
+    }
+    const std::uint64_t fieldBytes = property.m_layout == kLayoutFixed ? 0 : 4;
+    if (at <= end && end - at >= fieldBytes && size <= end - at - fieldBytes) {
+        m_result.damage.Problem(at, platform::Format("value %u of %s cannot be read", index + 1,
+                                                     name.c_str()));
+        return;
+    }
+    m_result.damage.Problem(at, platform::Format("value %u of %s (%u bytes) reaches past the end "
+                                                 "of its attribute at %llu",
+                                                 index + 1, name.c_str(), size,
+                                                 static_cast<unsigned long long>(end)));
+}
+
+// The document's stream position: where the next list item starts.
+std::uint64_t Builder::Position() const
+{
+    std::uint64_t position = 0;
+    platform::IStream* stream = m_doc.Stream();
+    if (!stream || platform::Failed(stream->Seek(0, platform::STREAM_SEEK_CUR, &position))) {
+        return UINT64_MAX;
+    }
+    return position;
+}
+
+// Whether item `index` of a list of `count`, starting at `position`, would begin past the end
+// of its attribute (a count larger than the list): damage, reported here.
+bool Builder::PastListEnd(std::uint64_t position, std::uint64_t end, const char* item,
+                          std::uint32_t index, std::uint32_t count)
+{
+    if (position != UINT64_MAX && position <= end && end - position >= 4) {
+        return false;
+    }
+    m_result.damage.Problem(position == UINT64_MAX ? end : position,
+                            platform::Format("list cut short: it counts %u items, %s %u would "
+                                             "begin past the end of its attribute at %llu",
+                                             count, item, index + 1,
+                                             static_cast<unsigned long long>(end)));
+    return true;
 }
 
 std::uint32_t Builder::MessageCodePage() const
@@ -404,8 +515,7 @@ void Builder::DecorateAttachment(NodeId group)
         if (nameNode == kNoNode) {
             nameNode = index.FindAttributeNode(group, attAttachTitle);
         }
-        const std::string name =
-            nameNode != kNoNode ? ElementText(m_tree.Element(nameNode), m_doc.CodePage()) : "";
+        const std::string name = nameNode != kNoNode ? NameText(m_tree.Element(nameNode)) : "";
         if (!name.empty()) {
             m_tree.SetCaption(group, CaptionText(name));
             if (ElementRef* element = data != kNoNode ? m_tree.Element(data) : nullptr) {
@@ -416,6 +526,60 @@ void Builder::DecorateAttachment(NodeId group)
     if (data != kNoNode) {
         LinkNodeElement(m_tree, data, group);
     }
+}
+
+// An attachment's name as ElementText gives it, but whole where the element keeps only part of
+// it (a value over kMaxKeptValueBytes keeps nothing, an attribute its first bytes): up to
+// kNamePart bytes of its start and of its end are read from the stream, so that a long name
+// keeps its extension.
+std::string Builder::NameText(const ElementRef* element)
+{
+    std::string text = ElementText(element, m_doc.CodePage());
+    std::uint64_t offset = 0;
+    std::uint32_t count = 0;
+    if (!element || platform::Failed(m_doc.GetElementRange(element, &offset, &count))) {
+        return text;
+    }
+    std::uint32_t kept = 0;
+    if (element->Kind() == ELEM_ATTRIBUTE_DATA) {
+        kept = static_cast<const AttributeElement*>(element)->KeptLength();
+    } else if (element->Kind() == ELEM_VALUE) {
+        const auto* value = static_cast<const ValueElement*>(element);
+        kept = value->Data() ? value->DataLength() : 0;
+    } else {
+        return text;
+    }
+    if (count <= kept) {
+        return text;
+    }
+    // Even sizes and an even start keep UTF-16 names whole.
+    constexpr std::uint32_t kNamePart = 2048;
+    const std::uint32_t head = std::min(count, kNamePart);
+    const std::uint32_t tail = count - head <= kNamePart ? (count - head) & ~1u : kNamePart;
+    std::vector<std::uint8_t> bytes(head + tail);
+    platform::IStream* stream = m_doc.Stream();
+    const auto readAt = [stream](std::uint64_t at, std::uint8_t* into, std::uint32_t size) {
+        std::uint32_t got = 0;
+        return stream &&
+               platform::Succeeded(stream->Seek(static_cast<std::int64_t>(at),
+                                                platform::STREAM_SEEK_SET, nullptr)) &&
+               platform::Succeeded(stream->Read(into, size, &got)) && got == size;
+    };
+    if (!readAt(offset, bytes.data(), head) ||
+        !readAt(offset + ((count - tail) & ~1u), bytes.data() + head, tail)) {
+        return text;
+    }
+    if (element->Kind() == ELEM_ATTRIBUTE_DATA) {
+        const std::string_view data(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+        return platform::DecodeCodePage(data.substr(0, data.find('\0')), m_doc.CodePage());
+    }
+    const auto* value = static_cast<const ValueElement*>(element);
+    std::string whole =
+        FormatValueText(value->m_tag, bytes.data(), static_cast<std::uint32_t>(bytes.size()));
+    if ((PROP_TYPE(value->m_tag) & ~MV_FLAG) == PT_STRING8) {
+        return platform::DecodeCodePage(whole, m_doc.CodePage());
+    }
+    return whole;
 }
 
 } // namespace

@@ -12,6 +12,7 @@
 
 #include "dictionary/include/tagora.h"
 #include "platform/status.h"
+#include "viewer/doc/model/damage.h"
 #include "viewer/doc/tree/tree.h"
 #include "viewer/doc/tree/tree_index.h"
 
@@ -58,12 +59,17 @@ struct BuildResult {
     bool cut = false;          // stopped at a limit; the cut node is the root's last child
     std::size_t nodes = 0;     // nodes made, the cut node excepted
     std::uint64_t bytes = 0;   // bytes counted against the budget
+    // Where the walk met damage (a wrong signature, records or lists cut short or reaching
+    // past their end, trailing bytes) and what it found unusual. A walk stopped at a limit
+    // leaves the rest unread, not damaged.
+    model::DamageReport damage;
 };
 
 // Builds and decorates the tree of `document` into `tree` (which should be empty) and
 // sets up `index`. Captions of properties come from `dictionary` (null: tag numbers). Works
-// out the message's code page into the document (SetCodePage). Never reports damage: a stream that
-// cannot be read beyond some point gives the tree of what came before it.
+// out the message's code page into the document (SetCodePage). Damage never stops the build
+// with a failure: a stream that cannot be read beyond some point gives the tree of what came
+// before it, and the result's damage report says what was wrong there.
 BuildResult BuildDocumentTree(document::CEnvelonDoc& document, Tree& tree, TreeIndex& index,
                               TagoraHandle dictionary, const TreeLimits& limits = {});
 

@@ -187,7 +187,7 @@ TEST_F(Loading, InPlaceRefusesWhatIsNoFileWithoutCreatingIt)
     EXPECT_FALSE(doc.HasStream());
     ASSERT_EQ(m_sink.Messages().size(), 2u);
     EXPECT_EQ(m_sink.Messages()[0].text, "cannot open " + missing + " (0X80070002)");
-    EXPECT_EQ(m_sink.Messages()[1].text, "cannot open " + Scratch() + " (0X80070005)");
+    EXPECT_EQ(m_sink.Messages()[1].text, "cannot open " + Scratch() + " (0X80070015)");
 }
 
 TEST_F(Loading, MissingConversionLibraryIsReportedOnEveryTry)
