@@ -163,6 +163,33 @@ std::string DecodeUtf16(std::span<const std::uint8_t> bytes, bool bigEndian)
     return platform::Utf16ToUtf8(units);
 }
 
+bool IsAsciiLetter(char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+// "<o:p>" and "</o:p>" become "<o-p>" and "</o-p>": a tag name of letters and digits
+// followed by a colon has that colon replaced.
+void KeepTagPrefixes(std::string& text)
+{
+    for (std::size_t at = text.find('<'); at != std::string::npos; at = text.find('<', at + 1)) {
+        std::size_t i = at + 1;
+        if (i < text.size() && text[i] == '/') {
+            ++i;
+        }
+        if (i >= text.size() || !IsAsciiLetter(text[i])) {
+            continue;
+        }
+        while (i < text.size() &&
+               (IsAsciiLetter(text[i]) || (text[i] >= '0' && text[i] <= '9'))) {
+            ++i;
+        }
+        if (i < text.size() && text[i] == ':') {
+            text[i] = '-';
+        }
+    }
+}
+
 void InitialiseOnce()
 {
     static std::once_flag once;
@@ -215,7 +242,8 @@ std::uint32_t HtmlCodePage(std::span<const std::uint8_t> bytes, const CharsetHin
     return platform::kDefaultCodePage;
 }
 
-HtmlDocument HtmlDocument::Parse(std::span<const std::uint8_t> bytes, const CharsetHints& hints)
+HtmlDocument HtmlDocument::Parse(std::span<const std::uint8_t> bytes, const CharsetHints& hints,
+                                 TagPrefixes prefixes)
 {
     InitialiseOnce();
     const std::uint32_t codePage = HtmlCodePage(bytes, hints);
@@ -230,6 +258,9 @@ HtmlDocument HtmlDocument::Parse(std::span<const std::uint8_t> bytes, const Char
         const auto body = bytes.subspan(bom ? 3 : 0);
         text = platform::DecodeCodePage(
             std::string_view(reinterpret_cast<const char*>(body.data()), body.size()), codePage);
+    }
+    if (prefixes == TagPrefixes::Keep) {
+        KeepTagPrefixes(text);
     }
     // The parser takes an int length; a body beyond it is cut there.
     const int length = static_cast<int>(std::min<std::size_t>(text.size(), INT32_MAX));

@@ -35,13 +35,19 @@ inline constexpr std::uint32_t kUtf8CodePage = 65001;
 // "iso-8859-1" and "us-ascii" are read as Windows-1252, as browsers read them.
 [[nodiscard]] std::uint32_t CodePageOfCharset(std::string_view label);
 
+// What becomes of a prefixed tag name (<o:p>, <v:shape>, <st1:place>). libxml2's HTML
+// parser drops the prefix, which turns Office's <o:p> into a second <p>; `Keep` renames the
+// tag to "o-p" before parsing, so that the prefix survives as part of the name.
+enum class TagPrefixes { Drop, Keep };
+
 // An HTML body parsed into libxml2's tree, which it owns.
 class HtmlDocument {
   public:
     // Never fails for any bytes: recovery mode gives a tree for everything, if only an
     // empty one.
     [[nodiscard]] static HtmlDocument Parse(std::span<const std::uint8_t> bytes,
-                                            const CharsetHints& hints);
+                                            const CharsetHints& hints,
+                                            TagPrefixes prefixes = TagPrefixes::Drop);
 
     // The tree; element and attribute names are lower case, text is UTF-8.
     [[nodiscard]] xmlDoc* Tree() const { return m_tree.get(); }
