@@ -150,6 +150,8 @@ inline constexpr std::uint32_t PR_ATTACH_RENDERING = 0x37090102;
 inline constexpr std::uint32_t PR_RENDERING_POSITION = 0x370B0003;
 inline constexpr std::uint32_t PR_ATTACH_MIME_TAG = 0x370E001E;
 inline constexpr std::uint32_t PR_ATTACHMENT_CONTACTPHOTO = 0x7FFF000B;
+inline constexpr std::uint32_t PR_ATTACH_CONTENT_ID = 0x3712001E;
+inline constexpr std::uint32_t PR_ATTACH_CONTENT_LOCATION = 0x3713001E;
 
 // ---- Attachment methods (value of PR_ATTACH_METHOD) ------------------------------------
 

@@ -104,6 +104,17 @@ ByteVector DateBytes(std::uint16_t year, std::uint16_t month, std::uint16_t day,
     return bytes;
 }
 
+ByteVector UncompressedRtf(const std::string& rtf)
+{
+    ByteVector value;
+    PutDword(value, static_cast<std::uint32_t>(rtf.size() + 12)); // size after this field
+    PutDword(value, static_cast<std::uint32_t>(rtf.size()));
+    PutBytes(value, BytesOf("MELA"));
+    PutDword(value, 0); // no checksum for stored text
+    PutBytes(value, BytesOf(rtf));
+    return value;
+}
+
 std::uint16_t ChecksumOf(const ByteVector& data)
 {
     std::uint16_t sum = 0;

@@ -39,6 +39,9 @@ ByteVector Rendering(std::uint16_t type, std::uint32_t position = 0xFFFFFFFF,
 ByteVector DateBytes(std::uint16_t year, std::uint16_t month, std::uint16_t day,
                      std::uint16_t hour = 0, std::uint16_t minute = 0, std::uint16_t second = 0,
                      std::uint16_t dayOfWeek = 0);
+// A PR_RTF_COMPRESSED value that stores `rtf` uncompressed: the 16-byte header with "MELA",
+// then the text.
+ByteVector UncompressedRtf(const std::string& rtf);
 // The sum of the bytes modulo 65536, as stored after an attribute's data.
 std::uint16_t ChecksumOf(const ByteVector& data);
 
