@@ -1,5 +1,7 @@
 #include "viewer/ui/file_chooser.h"
 
+#include <algorithm>
+
 #include <QFile>
 #include <QFileDialog>
 
@@ -54,21 +56,38 @@ std::string QtFileChooser::OpenFileName(QWidget* parent, const std::string& fold
     return Chosen(dialog);
 }
 
-std::string QtFileChooser::SaveFileName(QWidget* parent, const SaveDialogPlan& plan)
+SaveChoice QtFileChooser::SaveFileName(QWidget* parent, const SaveDialogPlan& plan)
 {
     QFileDialog dialog(parent, QObject::tr("Save As"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setNameFilters(NameFilters(plan.filter));
+    const std::vector<DialogFilterEntry> entries = SplitDialogFilter(plan.filter);
+    const QStringList filters = NameFilters(plan.filter);
+    dialog.setNameFilters(filters);
     std::string suffix = plan.defaultExtension;
     if (!suffix.empty() && suffix.front() == '.') {
         suffix.erase(0, 1);
     }
     dialog.setDefaultSuffix(QString::fromStdString(suffix));
+    // "Web Page (*.html)" chosen in a body's dialog makes "body" into "body.html".
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&](const QString& chosen) {
+        const qsizetype at = filters.indexOf(chosen);
+        if (at < 0 || static_cast<std::size_t>(at) >= entries.size()) {
+            return;
+        }
+        const std::vector<std::string>& patterns = entries[static_cast<std::size_t>(at)].patterns;
+        if (!patterns.empty() && patterns.front().rfind("*.", 0) == 0 &&
+            patterns.front().find('*', 2) == std::string::npos) {
+            dialog.setDefaultSuffix(QString::fromStdString(patterns.front().substr(2)));
+        }
+    });
     if (!plan.fileName.empty()) {
         dialog.selectFile(QString::fromStdString(plan.fileName));
     }
-    return Chosen(dialog);
+    SaveChoice choice;
+    choice.path = Chosen(dialog);
+    choice.filter = static_cast<std::size_t>(std::max<qsizetype>(0, filters.indexOf(dialog.selectedNameFilter())));
+    return choice;
 }
 
 } // namespace viewer::ui

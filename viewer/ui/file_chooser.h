@@ -16,22 +16,29 @@ namespace viewer::ui {
 std::string ToLocalPath(const QString& path);
 QString FromLocalPath(const std::string& path);
 
+// What a save dialog gave: the full path chosen (empty for none) and the position of the
+// filter entry it was chosen under.
+struct SaveChoice {
+    std::string path;
+    std::size_t filter = 0;
+};
+
 class FileChooser {
 public:
     virtual ~FileChooser() = default;
     // File Open: the full path chosen, or empty. Starts in `folder` when it is not empty.
     virtual std::string OpenFileName(QWidget* parent, const std::string& folder) = 0;
     // A save dialog as the plan says (proposed name, default extension, filter, overwrite
-    // prompt): the full path chosen, or empty.
-    virtual std::string SaveFileName(QWidget* parent,
-                                     const viewer::doc::frame::SaveDialogPlan& plan) = 0;
+    // prompt); the default extension follows the filter entry chosen.
+    virtual SaveChoice SaveFileName(QWidget* parent,
+                                    const viewer::doc::frame::SaveDialogPlan& plan) = 0;
 };
 
 class QtFileChooser final : public FileChooser {
 public:
     std::string OpenFileName(QWidget* parent, const std::string& folder) override;
-    std::string SaveFileName(QWidget* parent,
-                             const viewer::doc::frame::SaveDialogPlan& plan) override;
+    SaveChoice SaveFileName(QWidget* parent,
+                            const viewer::doc::frame::SaveDialogPlan& plan) override;
 };
 
 } // namespace viewer::ui

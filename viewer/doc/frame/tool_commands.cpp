@@ -14,6 +14,7 @@
 #include "viewer/doc/document/envelon_doc.h"
 #include "viewer/doc/model/element.h"
 #include "viewer/doc/naming/strings.h"
+#include "viewer/doc/frame/stored_bodies.h"
 #include "viewer/doc/tree/tree.h"
 #include "viewer/doc/tree/tree_index.h"
 
@@ -25,8 +26,12 @@ using namespace viewer::doc::naming;
 using namespace viewer::doc::tree;
 
 using platform::StatusCode;
+using viewer::render::body::BodyForm;
 
 namespace {
+
+constexpr const char* kWebPageEntry = "Web Page (*.html)|*.html|";
+constexpr const char* kTextEntry = "Text Document (*.txt)|*.txt|";
 
 std::string AllFilesFilter()
 {
@@ -73,25 +78,40 @@ SaveBodyPlan PlanSaveMailBody(const MailBody& body)
     case MailBodyKind::CompressedRtf:
         plan.dialog.defaultExtension = "rtf";
         entry = "Rich Text Format (*.rtf)|*.rtf|";
+        plan.forms = {BodyForm::Html, BodyForm::Text};
         break;
     case MailBodyKind::Html:
         plan.dialog.defaultExtension = "html";
         entry = "Hyper Text Markup Language (*.html)|*.html|";
+        plan.forms = {BodyForm::Text};
         break;
     case MailBodyKind::PlainText:
         plan.dialog.defaultExtension = "txt";
-        entry = "Text Document (*.txt)|*.txt|";
+        entry = kTextEntry;
+        plan.forms = {BodyForm::Html};
         break;
     case MailBodyKind::None:
         return plan;
     }
-    plan.dialog.filter = std::string(entry) + AllFilesFilter();
+    plan.dialog.filter = entry;
+    for (const BodyForm form : plan.forms) {
+        plan.dialog.filter += form == BodyForm::Html ? kWebPageEntry : kTextEntry;
+    }
+    plan.dialog.filter += AllFilesFilter();
     if (body.element->SupportsAction(ACTION_SAVE_BODY)) {
         plan.write = BodyWrite::ExtractRtf;
     } else if (body.element->SupportsAction(ACTION_SAVE_DATA)) {
         plan.write = BodyWrite::WriteData;
     }
     return plan;
+}
+
+std::optional<BodyForm> FormOfFilter(const SaveBodyPlan& plan, std::size_t filterIndex)
+{
+    if (filterIndex == 0 || filterIndex > plan.forms.size()) {
+        return std::nullopt;
+    }
+    return plan.forms[filterIndex - 1];
 }
 
 void CalculateChecksum(CEnvelonDoc& document, const ElementRef* element, MessageSink& sink)
@@ -122,6 +142,22 @@ StatusCode SaveMailBody(CEnvelonDoc& document, const MailBody& body, const std::
         break;
     }
     return platform::E_INVALIDARG;
+}
+
+StatusCode SaveMailBodyAs(CEnvelonDoc& document, const MemoryTree& tree, const TreeIndex& index,
+                          BodyForm form, const std::string& path)
+{
+    std::string rendered;
+    const StatusCode status = RenderStoredBody(document, tree, index, form, &rendered);
+    if (platform::Failed(status)) {
+        return status;
+    }
+    platform::OutputFile file;
+    StatusCode written = file.Open(path);
+    if (platform::Succeeded(written)) {
+        written = platform::WriteAll(file.Fd(), rendered);
+    }
+    return platform::Succeeded(written) ? file.Commit() : written;
 }
 
 void ReportSaveOutcome(StatusCode status, const std::string& path, MessageSink& sink)

@@ -7,11 +7,13 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/files.h"
 #include "platform/status.h"
 #include "viewer/doc/document/message_sink.h"
 #include "viewer/doc/model/mail_body.h"
+#include "viewer/render/body/body_forms.h"
 
 namespace viewer::doc::document {
 class CEnvelonDoc;
@@ -54,16 +56,31 @@ enum class BodyWrite { None, ExtractRtf, WriteData };
 struct SaveBodyPlan {
     SaveDialogPlan dialog;
     BodyWrite write = BodyWrite::None;
+    // The forms that the dialog's entries after the body's own one write, in their order:
+    // "Web Page (*.html)" and "Text Document (*.txt)", each unless the body's own entry
+    // already writes that form.
+    std::vector<viewer::render::body::BodyForm> forms;
 };
 
 // Save Mail Body to Disk's dialog and the write it uses; BodyWrite::None when there is no
 // body or the element allows neither write.
 SaveBodyPlan PlanSaveMailBody(const model::MailBody& body);
 
+// The form that the dialog's entry at `filterIndex` writes; none for the body's own entry
+// and for "All Files", which write the body as stored.
+std::optional<viewer::render::body::BodyForm> FormOfFilter(const SaveBodyPlan& plan,
+                                                           std::size_t filterIndex);
+
 // Writes the body to `path` as the plan says; a plain write reports to `progress`.
 platform::StatusCode SaveMailBody(document::CEnvelonDoc& document, const model::MailBody& body,
                                   const std::string& path,
                                   const platform::CopyProgress& progress = {});
+
+// Writes the mail body to `path` as a web page or as text, made from every body the message
+// stores (RenderStoredBody).
+platform::StatusCode SaveMailBodyAs(document::CEnvelonDoc& document, const tree::MemoryTree& tree,
+                                    const tree::TreeIndex& index,
+                                    viewer::render::body::BodyForm form, const std::string& path);
 
 // What follows a write to a file the person chose (Save Data, Save Mail Body): a cancel
 // removes the file and shows nothing, a failure shows 534 with the status; a person who

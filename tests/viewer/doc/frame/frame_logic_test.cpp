@@ -21,6 +21,7 @@ namespace viewer::doc::frame {
 
 using namespace viewer::doc::document;
 using namespace viewer::doc::model;
+using viewer::render::body::BodyForm;
 
 namespace {
 
@@ -370,25 +371,34 @@ TEST(SaveData, HostileNamesAreMadeSafe)
     EXPECT_EQ(PlanSaveData("../../x.p|df"), (SaveDialogPlan{"x.p|df", "", "All Files (*.*)|*.*||"}));
 }
 
-TEST(SaveMailBody, PlanByTheBodyFound)
+TEST(SaveMailBody, PlanByTheBodyFoundWithTheOtherFormsAfterItsOwn)
 {
     auto rtf = Make(ELEM_COMPRESSED_RTF);
     auto html = Make(ELEM_HTML_BODY);
     auto text = Make(ELEM_ATTRIBUTE_DATA);
 
     const SaveBodyPlan rtfPlan = PlanSaveMailBody({MailBodyKind::CompressedRtf, rtf.get()});
-    EXPECT_EQ(rtfPlan.dialog, (SaveDialogPlan{"", "rtf",
-                                              "Rich Text Format (*.rtf)|*.rtf|All Files (*.*)|*.*||"}));
+    EXPECT_EQ(rtfPlan.dialog,
+              (SaveDialogPlan{"", "rtf",
+                              "Rich Text Format (*.rtf)|*.rtf|Web Page (*.html)|*.html|"
+                              "Text Document (*.txt)|*.txt|All Files (*.*)|*.*||"}));
     EXPECT_EQ(rtfPlan.write, BodyWrite::ExtractRtf);
+    EXPECT_EQ(FormOfFilter(rtfPlan, 0), std::nullopt);
+    EXPECT_EQ(FormOfFilter(rtfPlan, 1), BodyForm::Html);
+    EXPECT_EQ(FormOfFilter(rtfPlan, 2), BodyForm::Text);
+    EXPECT_EQ(FormOfFilter(rtfPlan, 3), std::nullopt); // All Files: as stored
 
+    // An entry that would write what the body's own entry writes is not offered twice.
     const SaveBodyPlan htmlPlan = PlanSaveMailBody({MailBodyKind::Html, html.get()});
     EXPECT_EQ(htmlPlan.dialog.defaultExtension, "html");
-    EXPECT_EQ(htmlPlan.dialog.filter,
-              "Hyper Text Markup Language (*.html)|*.html|All Files (*.*)|*.*||");
+    EXPECT_EQ(htmlPlan.dialog.filter, "Hyper Text Markup Language (*.html)|*.html|"
+                                      "Text Document (*.txt)|*.txt|All Files (*.*)|*.*||");
     EXPECT_EQ(htmlPlan.write, BodyWrite::WriteData);
+    EXPECT_EQ(FormOfFilter(htmlPlan, 1), BodyForm::Text);
 
     const SaveBodyPlan textPlan = PlanSaveMailBody({MailBodyKind::PlainText, text.get()});
-    EXPECT_EQ(textPlan.dialog.filter, "Text Document (*.txt)|*.txt|All Files (*.*)|*.*||");
+    EXPECT_EQ(textPlan.dialog.filter, "Text Document (*.txt)|*.txt|Web Page (*.html)|*.html|"
+                                      "All Files (*.*)|*.*||");
     EXPECT_EQ(textPlan.write, BodyWrite::WriteData);
 
     EXPECT_EQ(PlanSaveMailBody({}).write, BodyWrite::None);
