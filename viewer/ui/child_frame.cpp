@@ -11,6 +11,7 @@
 #include "viewer/doc/model/element.h"
 #include "viewer/doc/app/app_context.h"
 #include "viewer/doc/naming/strings.h"
+#include "viewer/ui/body_pane.h"
 #include "viewer/ui/commands.h"
 #include "viewer/ui/envelon_app.h"
 #include "viewer/ui/file_chooser.h"
@@ -129,6 +130,11 @@ bool CChildFrame::ShowElement(ElementRef* element)
 void CChildFrame::ShowContextMenu(const QPoint& globalPos)
 {
     m_app.MainFrame().ShowContextMenu(this, globalPos);
+}
+
+bool CChildFrame::OpenAddress(const QUrl& address)
+{
+    return m_app.OpenAddress(address);
 }
 
 CommandState CChildFrame::QueryState(std::uint32_t command) const
@@ -355,7 +361,7 @@ void CChildFrame::ShowInternalError()
 
 void CChildFrame::SaveElementData(const ElementRef& element)
 {
-    const std::string path = m_app.Chooser().SaveFileName(this, PlanSaveData(element.m_name));
+    const std::string path = m_app.Chooser().SaveFileName(this, PlanSaveData(element.m_name)).path;
     if (path.empty()) {
         return;
     }
@@ -371,14 +377,23 @@ void CChildFrame::SaveMailBody()
     if (plan.write == BodyWrite::None) {
         return;
     }
-    const std::string path = m_app.Chooser().SaveFileName(this, plan.dialog);
-    if (path.empty()) {
+    const SaveChoice choice = m_app.Chooser().SaveFileName(this, plan.dialog);
+    if (choice.path.empty()) {
         return;
     }
-    ProgressGate progress(this, tr("Saving the mail body to disk..."));
-    const StatusCode status =
-        viewer::doc::frame::SaveMailBody(*m_document, m_mailBody, path, progress.Callback());
-    ReportSaveOutcome(status, path, m_app.Sink());
+    StatusCode status = platform::S_OK;
+    if (const auto form = FormOfFilter(plan, choice.filter)) {
+        const WaitCursor wait;
+        const TreeModel* model = Tree()->Model();
+        status = model ? SaveMailBodyAs(*m_document, model->Tree(), Tree()->Index(), *form,
+                                        choice.path)
+                       : platform::E_UNEXPECTED;
+    } else {
+        ProgressGate progress(this, tr("Saving the mail body to disk..."));
+        status = viewer::doc::frame::SaveMailBody(*m_document, m_mailBody, choice.path,
+                                                  progress.Callback());
+    }
+    ReportSaveOutcome(status, choice.path, m_app.Sink());
 }
 
 void CChildFrame::ExportItem(const ElementRef* shown)
@@ -387,7 +402,7 @@ void CChildFrame::ExportItem(const ElementRef* shown)
     if (!m_exportSource || platform::Failed(m_exportSource->ReadForExport(shown, message))) {
         return;
     }
-    const std::string path = m_app.Chooser().SaveFileName(this, PlanExport(message));
+    const std::string path = m_app.Chooser().SaveFileName(this, PlanExport(message)).path;
     if (path.empty()) {
         return;
     }

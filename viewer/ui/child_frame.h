@@ -15,6 +15,7 @@
 #include "viewer/ui/pane_view.h"
 
 class QStackedWidget;
+class QUrl;
 
 namespace viewer::doc::document {
 class CEnvelonDoc;
@@ -46,6 +47,8 @@ public:
 
     bool ShowElement(viewer::doc::model::ElementRef* element);
     void ShowContextMenu(const QPoint& globalPos);
+    // Hands an address the person confirmed (a link in a body) to the desktop.
+    bool OpenAddress(const QUrl& address);
     // Offers a command to the active view, the document's other views, the frames and the
     // application.
     bool OnCommand(std::uint32_t command);

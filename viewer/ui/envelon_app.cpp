@@ -82,6 +82,11 @@ bool CEnvelonApp::OpenWithDesktop(const std::string& path) const
     return m_opener(QUrl::fromLocalFile(FromLocalPath(path)));
 }
 
+bool CEnvelonApp::OpenAddress(const QUrl& address) const
+{
+    return m_opener(address);
+}
+
 void CEnvelonApp::Start(const QStringList& arguments)
 {
     m_arguments = arguments;

@@ -58,6 +58,8 @@ public:
     void SetDesktopOpener(DesktopOpener opener);
     // Hands a file to the desktop's application for it.
     bool OpenWithDesktop(const std::string& path) const;
+    // Hands an address (http, https, mailto) to the desktop.
+    bool OpenAddress(const QUrl& address) const;
 
     const viewer::doc::frame::RecentFileList& RecentFiles() const { return m_recent; }
 

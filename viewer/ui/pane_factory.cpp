@@ -8,7 +8,9 @@
 #include "viewer/doc/model/element.h"
 #include "viewer/ui/child_frame.h"
 #include "viewer/ui/envelon_view.h"
+#include "viewer/ui/html_view.h"
 #include "viewer/ui/pane_view.h"
+#include "viewer/ui/rtf_view.h"
 
 namespace viewer::ui {
 
@@ -20,10 +22,14 @@ PaneView* CreatePaneView(std::uint32_t viewKind, const PaneContext& context, QWi
     switch (viewKind) {
     case VIEW_DETAILS:
         return new CEnvelonView(context, parent);
+    case VIEW_RTF:
+        return new CRTFView(context, parent);
+    case VIEW_HTML:
+        return new CMyHTMView(context, parent);
     default:
         break;
     }
-    // CTimeForm, COLEView, CMetaView, CHexView, CTextView, CRTFView and CMyHTMView.
+    // CTimeForm, COLEView, CMetaView, CHexView and CTextView.
     return IsViewKind(viewKind) ? new CEnvelonView(context, parent, viewKind) : nullptr;
 }
 

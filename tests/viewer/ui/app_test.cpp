@@ -5,12 +5,15 @@
 
 #include <optional>
 
+#include <QBuffer>
 #include <QCoreApplication>
 #include <QDropEvent>
+#include <QImage>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QTextDocument>
 #include <QUrl>
 #include <QWindow>
 #include <gtest/gtest.h>
@@ -21,9 +24,11 @@
 #include "tests/support/test_files.h"
 #include "tests/support/tnef_builder.h"
 #include "tests/viewer/ui/qt_environment.h"
+#include "viewer/doc/document/envelon_doc.h"
 #include "viewer/doc/model/element.h"
 #include "viewer/ui/child_frame.h"
 #include "viewer/ui/commands.h"
+#include "viewer/ui/html_view.h"
 #include "viewer/ui/left_view.h"
 #include "viewer/ui/main_frame.h"
 #include "viewer/ui/tree_model.h"
@@ -70,12 +75,13 @@ std::string WriteMessage(const std::string& name, std::optional<std::uint16_t> s
 class FakeChooser final : public FileChooser {
 public:
     std::string OpenFileName(QWidget*, const std::string&) override { return {}; }
-    std::string SaveFileName(QWidget*, const SaveDialogPlan& plan) override
+    SaveChoice SaveFileName(QWidget*, const SaveDialogPlan& plan) override
     {
         plans.push_back(plan);
-        return savePath;
+        return {savePath, saveFilter};
     }
     std::string savePath;
+    std::size_t saveFilter = 0;
     std::vector<SaveDialogPlan> plans;
 };
 
@@ -87,7 +93,8 @@ protected:
         m_app->SetMessageSink(&m_sink);
         m_app->SetFileChooser(&m_chooser);
         m_app->SetDesktopOpener([this](const QUrl& url) {
-            m_handedOver.push_back(url.toLocalFile().toStdString());
+            m_handedOver.push_back(url.isLocalFile() ? url.toLocalFile().toStdString()
+                                                     : url.toString().toStdString());
             return true;
         });
         QObject::connect(
@@ -343,6 +350,47 @@ TEST_F(Viewer, OpenAttachmentHandsTextToTheDesktopButNeverAProgram)
     EXPECT_EQ(m_sink.Messages()[1].buttons, MessageButtons::YesNo);
     EXPECT_EQ(m_sink.Messages()[1].text.rfind("This attachment is a program", 0), 0u);
     EXPECT_TRUE(m_chooser.plans.empty()); // the answer was not Yes
+}
+
+TEST_F(Viewer, HtmlBodyShowsImagesOfItsOwnAttachmentsAndOpensLinksOnlyWhenConfirmed)
+{
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    QImage(5, 4, QImage::Format_RGB32).save(&buffer, "PNG");
+    TnefBuilder message;
+    message.Header()
+        .MessageProperties(PropertyList().String8(
+            PR_BODY_HTML_A, "<p><a href='https://example.com/x'>link</a><img src='cid:logo@x'></p>"))
+        .StartAttachment()
+        .AttachmentProperties(AttachmentProperties("logo.png", ByteVector(png.begin(), png.end()))
+                                  .String8(PR_ATTACH_CONTENT_ID, "<logo@x>"));
+    const std::string path = TempDir() + "html.tnef";
+    WriteFile(path, message.Bytes());
+    ASSERT_EQ(Start({QString::fromStdString(path)}), -1);
+    auto* pane = dynamic_cast<CMyHTMView*>(Child()->CurrentRightView());
+    ASSERT_TRUE(pane);
+    EXPECT_EQ(pane->loadResource(QTextDocument::ImageResource, QUrl(QStringLiteral("cid:logo@x")))
+                  .value<QImage>()
+                  .size(),
+              QSize(5, 4));
+    EXPECT_TRUE(pane->loadResource(QTextDocument::ImageResource, QUrl(QStringLiteral("cid:other")))
+                    .value<QImage>()
+                    .isNull());
+
+    // The pane asks through its document's sink.
+    RecordingMessageSink yes(MessageAnswer::Yes);
+    Child()->Document().SetMessageSink(&yes);
+    pane->FollowLink(QUrl(QStringLiteral("https://example.com/x")));
+    Child()->Document().SetMessageSink(&m_sink);
+    EXPECT_EQ(m_handedOver, std::vector<std::string>{"https://example.com/x"});
+    EXPECT_EQ(yes.Messages().size(), 1u);
+
+    // Save Mail Body to Disk: the second entry writes the text a person sees.
+    m_chooser.savePath = TempDir() + "body.txt";
+    m_chooser.saveFilter = 1;
+    Frame().OnCommand(ID_TOOLS_SAVE_BODY);
+    EXPECT_EQ(ReadFile(m_chooser.savePath), BytesOf("link\n"));
 }
 
 TEST_F(Viewer, DroppedFilesOpen)
