@@ -10,3 +10,11 @@ pallion_add_benchmark(ui_tree SOURCES ${CMAKE_CURRENT_LIST_DIR}/ui_tree_bench.cp
     LIBS pallion_ui rillex_objects)
 target_compile_definitions(bench_ui_tree PRIVATE PALLION_BENCH_DIR="${PALLION_BENCH_DIR}")
 add_dependencies(bench_ui_tree make-large-tnef)
+
+# The body panes: a 5 MiB RTF body with tables and pictures and a 5 MiB HTML body, from the
+# element given to the pane to the first screen painted.
+pallion_add_benchmark(ui_bodies SOURCES ${CMAKE_CURRENT_LIST_DIR}/ui_bodies_bench.cpp
+    ${PROJECT_SOURCE_DIR}/tests/support/tnef_builder.cpp
+    LIBS pallion_ui pallion_format)
+target_include_directories(bench_ui_bodies PRIVATE ${PROJECT_SOURCE_DIR})
+add_dependencies(bench_ui_bodies rillex)
