@@ -98,7 +98,8 @@ class FindBar final : public QWidget {
   private:
     void Find(bool backward)
     {
-        const bool found = m_field->text().isEmpty() || m_browser->FindText(m_field->text(), backward);
+        const bool found =
+            m_field->text().isEmpty() || m_browser->FindText(m_field->text(), backward);
         m_note->setText(found ? QString() : tr("Not found"));
     }
 
@@ -123,18 +124,29 @@ BodyBrowser::BodyBrowser(QWidget* parent) : QTextBrowser(parent)
     setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard |
                             Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
     QPalette paper = palette();
-    for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
-        paper.setColor(group, QPalette::Base, Qt::white);
+    for (const QPalette::ColorGroup group :
+         {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
         paper.setColor(group, QPalette::Text, Qt::black);
         paper.setColor(group, QPalette::Link, QColor(0x00, 0x00, 0xEE));
         paper.setColor(group, QPalette::LinkVisited, QColor(0x55, 0x1A, 0x8B));
     }
     setPalette(paper);
     m_findBar = new FindBar(this);
+    SetPaper(Qt::white);
     connect(this, &QTextBrowser::anchorClicked, this, [this](const QUrl& url) { FollowLink(url); });
 }
 
 BodyBrowser::~BodyBrowser() = default;
+
+void BodyBrowser::SetPaper(const QColor& color)
+{
+    QPalette paper = palette();
+    for (const QPalette::ColorGroup group :
+         {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        paper.setColor(group, QPalette::Base, color);
+    }
+    setPalette(paper);
+}
 
 QVariant BodyBrowser::loadResource(int type, const QUrl& name)
 {
@@ -233,8 +245,8 @@ void BodyBrowser::ShowFindBar()
 
 bool BodyBrowser::FindText(const QString& text, bool backward)
 {
-    const QTextDocument::FindFlags flags = backward ? QTextDocument::FindBackward
-                                                    : QTextDocument::FindFlags();
+    const QTextDocument::FindFlags flags =
+        backward ? QTextDocument::FindBackward : QTextDocument::FindFlags();
     if (find(text, flags)) {
         return true;
     }
@@ -324,9 +336,9 @@ bool ScaleFormat(QTextCharFormat& format, double factor, const QTextDocument& do
         format.setFontPointSize(std::max(1.0, format.fontPointSize() * factor));
         changed = true;
     } else if (format.hasProperty(QTextFormat::FontPixelSize)) {
-        format.setProperty(QTextFormat::FontPixelSize,
-                           std::max(1, qRound(format.intProperty(QTextFormat::FontPixelSize) *
-                                              factor)));
+        format.setProperty(
+            QTextFormat::FontPixelSize,
+            std::max(1, qRound(format.intProperty(QTextFormat::FontPixelSize) * factor)));
         changed = true;
     }
     return changed;

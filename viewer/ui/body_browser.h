@@ -47,9 +47,16 @@ class BodyBrowser : public QTextBrowser {
     // Hears every resource request the engine makes and whether it was served: a seam for
     // tests, which check that a body reaches nothing it should not.
     using ResourceObserver = std::function<void(int type, const QUrl& name, bool served)>;
-    void SetResourceObserver(ResourceObserver observer) { m_resourceObserver = std::move(observer); }
+    void SetResourceObserver(ResourceObserver observer)
+    {
+        m_resourceObserver = std::move(observer);
+    }
     // What a click on `address` does (also reached by keyboard activation of a link).
     void FollowLink(const QUrl& address);
+
+    // The colour the body is shown on: white, whatever the theme, unless the body has a page
+    // colour of its own.
+    void SetPaper(const QColor& color);
 
     // Whether text, not only a picture, is selected.
     bool HasTextSelection() const;

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include <QColor>
 #include <QTextCursor>
 
 #include "platform/files.h"
@@ -88,8 +89,7 @@ StatusCode CRTFView::OpenBody(ElementRef* element)
 {
     platform::TempFile file;
     StatusCode status = MakeBodyFile(
-        [&](const char* path) { return Context().document->ExtractRtfBody(element, path); },
-        &file);
+        [&](const char* path) { return Context().document->ExtractRtfBody(element, path); }, &file);
     if (platform::Failed(status)) {
         return status;
     }
@@ -112,7 +112,8 @@ StatusCode CRTFView::ShowBody()
     std::vector<std::uint8_t> rtf;
     std::vector<std::uint8_t> chunk(kStreamInChunk);
     while (rtf.size() < viewer::doc::tree::kMaxShownBodyBytes) {
-        const std::uint32_t count = ReadBodyStream(m_bodyStream.Get(), chunk.data(), kStreamInChunk);
+        const std::uint32_t count =
+            ReadBodyStream(m_bodyStream.Get(), chunk.data(), kStreamInChunk);
         if (count == 0) {
             break;
         }
@@ -121,6 +122,9 @@ StatusCode CRTFView::ShowBody()
     const viewer::render::richtext::Document model = viewer::render::richtext::ReadRtf(rtf);
     rtf = {};
     BuildTextDocument(model, *document(), m_buildOptions);
+    SetPaper(model.pageColor == viewer::render::richtext::kAutoColor
+                 ? QColor(Qt::white)
+                 : QColor::fromRgb(model.pageColor));
     BodyLoaded();
     setFocus(Qt::OtherFocusReason);
     setTextCursor(QTextCursor(document()));

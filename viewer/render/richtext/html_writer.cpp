@@ -15,7 +15,7 @@ namespace {
 constexpr std::string_view kHead =
     "<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.01//EN\">\n<html><head>"
     "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\">"
-    "<title></title></head>\n<body>\n";
+    "<title></title></head>\n";
 constexpr std::string_view kTail = "</body></html>\n";
 
 std::string Points(std::int64_t twips)
@@ -82,6 +82,9 @@ class HtmlWriter {
     std::string Write()
     {
         m_out.append(kHead);
+        m_out.append(m_doc.pageColor == kAutoColor
+                         ? std::string("<body>\n")
+                         : "<body style=\"background-color:" + Rgb(m_doc.pageColor) + "\">\n");
         Blocks(m_doc.body);
         m_out.append(kTail);
         return std::move(m_out);

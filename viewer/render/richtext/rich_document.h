@@ -228,6 +228,9 @@ struct Document {
     std::vector<Picture> pictures;
     std::vector<Link> links;
     Encapsulation encapsulation = Encapsulation::None;
+    // The colour of the page (\background), or kAutoColor for the viewer's paper. A mail
+    // written on a dark page often has white text, which only its page makes readable.
+    std::uint32_t pageColor = kAutoColor;
     // Set when the body was larger than the model's budget (a small multiple of the input)
     // and the reader stopped adding to it; what was read until then is kept.
     bool limitReached = false;

@@ -37,6 +37,10 @@ enum class Kw : std::uint16_t {
     Nesttableprops,
     Shp,
     Shprslt,
+    Background, // the page's fill, a shape whose properties are read
+    Shpinst,
+    Sn,
+    Sv,
     // destinations left out of the body
     SkipDestination,
     // fonts and colours

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <charconv>
 #include <cstring>
 #include <optional>
 #include <string>
@@ -24,6 +25,66 @@ namespace {
 
 constexpr std::size_t kMaxInstructionBytes = 4096;
 constexpr std::size_t kMaxNameBytes = 1024;
+constexpr std::size_t kMaxShapeTextBytes = 64;
+
+// The fill of the page's shape (\background), from its properties: colours are decimal
+// COLORREFs (0x00BBGGRR); a value with a high byte names a scheme or system colour instead,
+// which the page cannot show, so it is left out.
+class PageFill {
+  public:
+    std::string name;  // of the property being read
+    std::string value; // of the property being read
+
+    // Takes the property whose name and value were just read.
+    void Property()
+    {
+        if (name == "fillColor") {
+            m_fill = ColorOf(value);
+        } else if (name == "fillBackColor") {
+            m_back = ColorOf(value);
+        } else if (name == "fillType") {
+            m_solid = value == "0";
+        } else if (name == "fFilled") {
+            m_filled = value != "0";
+        }
+    }
+
+    // The page's colour: a solid fill's colour; for gradients, patterns and pictures, which
+    // the viewer does not draw, the mean of their two colours, close to what the text was
+    // written to stand on.
+    std::uint32_t Color() const
+    {
+        if (!m_filled || !m_fill) {
+            return kAutoColor;
+        }
+        if (m_solid || !m_back) {
+            return *m_fill;
+        }
+        std::uint32_t mean = 0;
+        for (const int shift : {0, 8, 16}) {
+            const std::uint32_t a = (*m_fill >> shift) & 0xFF;
+            const std::uint32_t b = (*m_back >> shift) & 0xFF;
+            mean |= ((a + b) / 2) << shift;
+        }
+        return mean;
+    }
+
+  private:
+    static std::optional<std::uint32_t> ColorOf(std::string_view text)
+    {
+        std::uint32_t colorRef = 0;
+        const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), colorRef);
+        if (error != std::errc{} || end != text.data() + text.size() || colorRef > 0xFFFFFF) {
+            return std::nullopt;
+        }
+        return (colorRef & 0xFF) << 16 | (colorRef & 0xFF00) | colorRef >> 16;
+    }
+
+    std::optional<std::uint32_t> m_fill;
+    std::optional<std::uint32_t> m_back;
+    bool m_solid = true;
+    bool m_filled = true;
+};
 
 // Where the text of a group goes.
 enum class Dest : std::uint8_t {
@@ -36,6 +97,9 @@ enum class Dest : std::uint8_t {
     Picture,
     ListText,
     Bookmark,
+    Background, // the page's shape: only its property names and values are read
+    ShapeName,
+    ShapeValue,
 };
 
 // The state RTF saves at '{' and restores at '}'.
@@ -129,6 +193,7 @@ class Reader {
         Flush();
         EndParagraph(false);
         m_doc.body = m_tables.Finish();
+        m_doc.pageColor = m_page.Color();
         return std::move(m_doc);
     }
 
@@ -255,6 +320,10 @@ class Reader {
             return m_fontEntry.Name();
         case Dest::Bookmark:
             return Bounded(m_bookmark);
+        case Dest::ShapeName:
+            return Bounded(m_page.name, kMaxShapeTextBytes);
+        case Dest::ShapeValue:
+            return Bounded(m_page.value, kMaxShapeTextBytes);
         default:
             break;
         }
@@ -453,6 +522,21 @@ class Reader {
         case Kw::Shp:
         case Kw::Shprslt:
             return; // what they hold is read as it comes; their other parts are \* groups
+        case Kw::Background:
+            state.dest = parent == Dest::Body ? Dest::Background : Dest::Skip;
+            return;
+        case Kw::Shpinst:
+            state.dest = parent == Dest::Background ? Dest::Background : Dest::Skip;
+            return;
+        case Kw::Sn:
+        case Kw::Sv:
+            if (parent != Dest::Background) {
+                state.dest = Dest::Skip;
+                return;
+            }
+            state.dest = kw == Kw::Sn ? Dest::ShapeName : Dest::ShapeValue;
+            (kw == Kw::Sn ? m_page.name : m_page.value).clear();
+            return;
         default:
             state.dest = Dest::Skip;
             return;
@@ -561,6 +645,10 @@ class Reader {
         }
         if (ended.dest == Dest::FontTable) {
             CommitFont();
+        }
+        if (ended.dest == Dest::ShapeValue &&
+            m_states[m_states.size() - 2].dest != Dest::ShapeValue) {
+            m_page.Property();
         }
         if (ended.ownsField && !m_fields.empty()) {
             m_fields.pop_back();
@@ -1185,6 +1273,7 @@ class Reader {
     std::vector<OpenField> m_fields;
     std::optional<PendingPicture> m_picture;
     std::string m_bookmark;
+    PageFill m_page;
 
     TableBuilder m_tables; // after the document and colours it refers to
 };

@@ -464,6 +464,48 @@ TEST(RtfReader, KeepsListMarkersAndBookmarks)
     EXPECT_EQ(WriteText(doc), "\u2022\titem\n1.\tnext\nplain\n");
 }
 
+// The page's shape as Word writes it: fill type, colour and back colour are decimal COLORREFs.
+std::string PageShape(std::string_view properties)
+{
+    return std::string(R"({\rtf1{\*\background {\shp{\*\shpinst\shpleft0\shplid1025)") +
+           std::string(properties) + R"(}}}white text\par})";
+}
+
+struct PageCase {
+    const char* name;
+    std::string rtf;
+    std::uint32_t color;
+};
+
+class RtfReaderPage : public ::testing::TestWithParam<PageCase> {};
+
+TEST_P(RtfReaderPage, TakesThePageColourFromTheBackgroundShape)
+{
+    const Document doc = Read(GetParam().rtf);
+    EXPECT_EQ(doc.pageColor, GetParam().color);
+    EXPECT_EQ(WriteText(doc), "white text\n"); // the shape's names and values are no text
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    RtfReader, RtfReaderPage,
+    ::testing::Values(
+        PageCase{"None", R"({\rtf1 white text\par})", kAutoColor},
+        PageCase{"Solid", PageShape(R"({\sp{\sn fillType}{\sv 0}}{\sp{\sn fillColor}{\sv 255}})"),
+                 0xFF0000},
+        PageCase{"GradientIsTheMeanOfItsEnds",
+                 PageShape(R"({\sp{\sn fillType}{\sv 6}}{\sp{\sn fillColor}{\sv 255}})"
+                           R"({\sp{\sn fillBackColor}{\sv 2315831}})"),
+                 0x9B2B11},
+        PageCase{"NotFilled",
+                 PageShape(R"({\sp{\sn fillColor}{\sv 255}}{\sp{\sn fFilled}{\sv 0}})"),
+                 kAutoColor},
+        PageCase{"SchemeColour", PageShape(R"({\sp{\sn fillColor}{\sv 134217728}})"), kAutoColor},
+        PageCase{"NotANumber", PageShape(R"({\sp{\sn fillColor}{\sv 12red}})"), kAutoColor},
+        PageCase{"ShapeInTheBodyIsNoPage",
+                 R"({\rtf1{\shp{\*\shpinst{\sp{\sn fillColor}{\sv 255}}}}white text\par})",
+                 kAutoColor}),
+    [](const auto& row) { return std::string(row.param.name); });
+
 TEST(RtfReader, SkipsGroupsBeyondTheDepthLimitWithoutRecursion)
 {
     const std::size_t depth = 100000;
