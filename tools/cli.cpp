@@ -9,7 +9,6 @@
 #include "platform/files.h"
 #include "platform/output_file.h"
 #include "platform/private_temp.h"
-#include "platform/text_safety.h"
 #include "tools/cli_arguments.h"
 #include "tools/cli_output.h"
 #include "viewer/doc/app/app_context.h"
@@ -224,8 +223,7 @@ private:
         }
         // A closed or full output ends the rows: nothing more could be shown.
         for (std::string row; m_out && rows.Next(&row);) {
-            // Hex rows hold no control characters; text rows may hold formatting ones.
-            m_out << (hex ? row : platform::EscapeForDisplay(row)) << "\n";
+            m_out << row << "\n";
         }
         return Conclude(kExitOk);
     }
