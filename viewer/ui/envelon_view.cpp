@@ -36,6 +36,7 @@ CEnvelonView::CEnvelonView(const PaneContext& context, QWidget* parent, std::uin
     header()->setSectionsMovable(false);
     setColumnCount(0);
     setHeaderHidden(true);
+    connect(this, &QTreeWidget::itemSelectionChanged, this, [this] { EditStateChanged(); });
 }
 
 std::vector<int> CEnvelonView::CurrentWidths() const

@@ -8,9 +8,11 @@
 #include "viewer/doc/model/element.h"
 #include "viewer/ui/child_frame.h"
 #include "viewer/ui/envelon_view.h"
+#include "viewer/ui/hex_view.h"
 #include "viewer/ui/html_view.h"
 #include "viewer/ui/pane_view.h"
 #include "viewer/ui/rtf_view.h"
+#include "viewer/ui/text_view.h"
 
 namespace viewer::ui {
 
@@ -26,10 +28,14 @@ PaneView* CreatePaneView(std::uint32_t viewKind, const PaneContext& context, QWi
         return new CRTFView(context, parent);
     case VIEW_HTML:
         return new CMyHTMView(context, parent);
+    case VIEW_HEX:
+        return new CHexView(context, parent);
+    case VIEW_TEXT:
+        return new CTextView(context, parent);
     default:
         break;
     }
-    // CTimeForm, COLEView, CMetaView, CHexView and CTextView.
+    // CTimeForm, COLEView and CMetaView.
     return IsViewKind(viewKind) ? new CEnvelonView(context, parent, viewKind) : nullptr;
 }
 
@@ -37,6 +43,13 @@ void PaneView::RequestContextMenu(const QPoint& globalPos) const
 {
     if (m_context.frame) {
         m_context.frame->ShowContextMenu(globalPos);
+    }
+}
+
+void PaneView::EditStateChanged() const
+{
+    if (m_context.frame) {
+        emit m_context.frame->StateChanged();
     }
 }
 

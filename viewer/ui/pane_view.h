@@ -44,6 +44,9 @@ protected:
 
     // Opens the window's context menu at `globalPos`.
     void RequestContextMenu(const QPoint& globalPos) const;
+    // Tells the window that what the pane's Edit commands can do has changed (a selection),
+    // so that the menus, toolbar and shortcuts follow.
+    void EditStateChanged() const;
 
 private:
     PaneContext m_context;

@@ -344,5 +344,71 @@ TEST(PaneMath, ScrollKeys)
     EXPECT_EQ(ScrollForKey(ScrollKey::End, {0, 900}, sizes), (PanePoint{0, 900}));
 }
 
+TEST(PaneMath, RowsInViewAndUnderAPointCountTheMarginAndPartRows)
+{
+    // Row r spans pixels 2 + 16r .. 17 + 16r.
+    EXPECT_EQ(RowsInView(0, 34, 16, 100), (RowRange{0, 1}));
+    EXPECT_EQ(RowsInView(0, 35, 16, 100), (RowRange{0, 2}));
+    EXPECT_EQ(RowsInView(17, 16, 16, 100), (RowRange{0, 1}));
+    EXPECT_EQ(RowsInView(18, 16, 16, 100), (RowRange{1, 1}));
+    EXPECT_EQ(RowsInView(0, 1000, 16, 3), (RowRange{0, 2}));
+    EXPECT_EQ(RowsInView(0, 0, 16, 3), std::nullopt);
+    EXPECT_EQ(RowsInView(0, 2, 16, 3), std::nullopt);
+    EXPECT_EQ(RowAt(0, 16, 100), 0u);
+    EXPECT_EQ(RowAt(18, 16, 100), 1u);
+    EXPECT_EQ(RowAt(1'000'000, 16, 100), 99u);
+}
+
+TEST(PaneMath, ScrollBarMapKeepsBothEndsExactAndFollowsEveryMove)
+{
+    const ScrollBarMap small(5000);
+    EXPECT_EQ(small.Maximum(), 5000);
+    EXPECT_EQ(small.ToBar(1234), 1234);
+    EXPECT_EQ(small.FromBar(1234), 1234);
+    EXPECT_EQ(small.ToBar(9000), 5000);
+
+    // 4 GiB of hex rows 17 pixels tall, in a view of 600 pixels.
+    const std::int64_t range = (std::int64_t{1} << 28) * 17 + 4 - 600;
+    const ScrollBarMap tall(range);
+    EXPECT_EQ(tall.Maximum(), ScrollBarMap::kLimit);
+    EXPECT_EQ(tall.ToBar(0), 0);
+    EXPECT_EQ(tall.ToBar(range), tall.Maximum());
+    EXPECT_EQ(tall.FromBar(tall.Maximum()), range);
+    EXPECT_EQ(tall.FromBar(0), 0);
+    std::int64_t previous = -1;
+    for (const int value : {1, 2, 3, 1 << 20, tall.Maximum() / 2, tall.Maximum() - 1}) {
+        const std::int64_t position = tall.FromBar(value);
+        EXPECT_GT(position, previous);
+        EXPECT_EQ(tall.ToBar(position), value) << value;
+        EXPECT_LE(tall.ToBar(position + 1), value + 1);
+        previous = position;
+    }
+    // A row is a few bar units; a step is never nothing.
+    EXPECT_EQ(tall.Length(17), 4);
+    EXPECT_EQ(tall.Length(1), 1);
+}
+
+TEST(RowSelection, RunsEitherWayAndStopsGrowingAtItsLimit)
+{
+    RowSelection selection;
+    EXPECT_TRUE(selection.Empty());
+    EXPECT_EQ(selection.Count(), 0u);
+    selection.Begin(10);
+    selection.Extend(5);
+    EXPECT_EQ(selection.First(), 5u);
+    EXPECT_EQ(selection.Last(), 10u);
+    EXPECT_TRUE(selection.Contains(7));
+    EXPECT_FALSE(selection.Contains(11));
+    selection.Extend(10 + 1'000'000);
+    EXPECT_EQ(selection.First(), 10u);
+    EXPECT_EQ(selection.Count(), RowSelection::kMaxRows);
+    selection.Begin(100'000);
+    selection.Extend(0);
+    EXPECT_EQ(selection.Last(), 100'000u);
+    EXPECT_EQ(selection.Count(), RowSelection::kMaxRows);
+    selection.Clear();
+    EXPECT_FALSE(selection.Contains(100'000));
+}
+
 } // namespace
 } // namespace viewer::doc::panes
