@@ -8,6 +8,8 @@ namespace bench_support {
 
 // Peak resident memory of this process so far, in bytes.
 std::uint64_t PeakResidentBytes();
+// Resident memory of this process now, in bytes.
+std::uint64_t ResidentBytes();
 
 // A path under $TMPDIR that is removed when the object goes away.
 class ScratchFile {
