@@ -60,10 +60,11 @@ public:
     // Scrolls so that the row is in view.
     void EnsureRowVisible(std::uint64_t row);
 
+    ~RowPane() override;
+
 protected:
     RowPane(const PaneContext& context, QWidget* parent, viewer::doc::panes::RowKind kind,
             std::uint32_t viewKind, const QString& accessibleName);
-    ~RowPane() override;
 
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
