@@ -1,18 +1,23 @@
 // Any bytes as a document: the tree built and decorated in normal and in raw view (under
 // small limits), every node's details rows, every caption checked to be valid UTF-8 without
 // raw control characters, every element name made into a file name and an extension, and
-// the bytes themselves through the hex rows and both text converters and their display.
+// the bytes themselves through the hex rows and both text converters and their display, and
+// read back from the panes' row files in ranges that run over the end.
+#include <sys/mman.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "platform/file_io.h"
 #include "platform/memory_stream.h"
 #include "platform/text_safety.h"
 #include "viewer/doc/panes/details_rows.h"
 #include "viewer/doc/document/envelon_doc.h"
 #include "viewer/doc/frame/tool_commands.h"
 #include "viewer/doc/panes/hex_text_rows.h"
+#include "viewer/doc/panes/row_file.h"
 #include "viewer/doc/tree/tree_builder.h"
 
 namespace {
@@ -58,6 +63,32 @@ void Visit(const MemoryTree& tree, NodeId node, std::uint32_t codePage)
             static_cast<void>(PlanSaveData(element->m_name));
         }
         Visit(tree, child, codePage);
+    }
+}
+
+// `bytes` as a pane's row file, read seven rows at a time from every third row on: each row
+// shown as a pane shows it, none past the last, and no hidden formatting left unescaped.
+void ReadRowFile(RowKind kind, const std::uint8_t* bytes, std::size_t size, TextRowEncoding encoding)
+{
+    platform::UniqueFd file(::memfd_create("rows", MFD_CLOEXEC));
+    if (!file.Valid() || platform::Failed(platform::WriteAll(file.Get(), bytes, size))) {
+        return;
+    }
+    RowFile rows(kind);
+    rows.Adopt(std::move(file), encoding, 1252);
+    for (std::uint64_t first = 0; first <= rows.RowCount(); first += 3) {
+        const std::vector<std::string> read = rows.Rows(first, 7);
+        if (read.size() != std::min<std::uint64_t>(7, rows.RowCount() - first)) {
+            __builtin_trap();
+        }
+        for (const std::string& row : read) {
+            CheckShown(row);
+            for (std::size_t i = 0; i < row.size();) {
+                if (platform::IsHiddenFormatting(platform::NextUtf8Char(row, i))) {
+                    __builtin_trap();
+                }
+            }
+        }
     }
 }
 
@@ -114,6 +145,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                                          eightBit ? TextRowEncoding::EightBit : TextRowEncoding::Utf8,
                                          1252));
         }
+        ReadRowFile(RowKind::Text, rows.data(), rows.size(),
+                    eightBit ? TextRowEncoding::EightBit : TextRowEncoding::Utf8);
     }
+    ReadRowFile(RowKind::Hex, data, size, TextRowEncoding::EightBit);
     return 0;
 }
