@@ -1,5 +1,6 @@
 #include "tests/support/test_files.h"
 
+#include <cctype>
 #include <dirent.h>
 #include <fstream>
 #include <iterator>
@@ -48,6 +49,17 @@ bool FileExists(const std::string& path)
 {
     struct stat info {};
     return ::lstat(path.c_str(), &info) == 0;
+}
+
+std::string IdentifierOf(const std::string& text)
+{
+    std::string name = text;
+    for (char& c : name) {
+        if (!std::isalnum(static_cast<unsigned char>(c))) {
+            c = '_';
+        }
+    }
+    return name;
 }
 
 namespace {

@@ -20,6 +20,9 @@ void WriteFile(const std::string& path, const std::string& text);
 std::vector<std::uint8_t> ReadFile(const std::string& path);
 bool FileExists(const std::string& path);
 
+// `text` with every character but ASCII letters and digits made "_": a test or folder name.
+std::string IdentifierOf(const std::string& text);
+
 // The names in the temporary folder now, the files of private temporary folders as
 // "folder/name"; compare before and after to find leftovers.
 std::set<std::string> TempFolderEntries();

@@ -3,7 +3,6 @@
 // read the file. The peer writes embedded messages and OLE objects with their 16-byte
 // interface identifier in front; pallion-cli writes the data that follows it.
 #include <algorithm>
-#include <cctype>
 #include <dirent.h>
 #include <string>
 #include <vector>
@@ -98,18 +97,6 @@ std::vector<std::uint8_t> IidBytes(const platform::IID& iid)
     return {bytes.begin(), bytes.end()};
 }
 
-// A corpus path as a test's name: letters and digits, the rest '_'.
-std::string TestName(const char* path)
-{
-    std::string name = path;
-    for (char& c : name) {
-        if (!std::isalnum(static_cast<unsigned char>(c))) {
-            c = '_';
-        }
-    }
-    return name;
-}
-
 class CliCorpus : public CliTest, public ::testing::WithParamInterface<CorpusFile> {};
 
 } // namespace
@@ -131,7 +118,7 @@ TEST_P(CliCorpus, ReadsLikeThePeerTool)
     EXPECT_TRUE(file.status != 0 ? checksum == file.status : checksum == 0 || checksum == 3)
         << checksum;
 
-    const std::string folder = Scratch() + "extracted-" + TestName(file.path);
+    const std::string folder = Scratch() + "extracted-" + IdentifierOf(file.path);
     const CliResult extracted = Run({"extract", path, folder});
     EXPECT_EQ(extracted.status, file.status) << extracted.err;
     std::vector<std::string> ours;
@@ -164,7 +151,7 @@ TEST_P(CliCorpus, ReadsLikeThePeerTool)
 
 INSTANTIATE_TEST_SUITE_P(Corpus, CliCorpus, ::testing::ValuesIn(CorpusFiles()),
                          [](const ::testing::TestParamInfo<CorpusFile>& param) {
-                             return TestName(param.param.path);
+                             return IdentifierOf(param.param.path);
                          });
 
 namespace {
@@ -246,5 +233,5 @@ TEST_P(CliBodyForms, TextAndWrappedHtmlHoldTheBodysWords)
 
 INSTANTIATE_TEST_SUITE_P(Corpus, CliBodyForms, ::testing::ValuesIn(kBodyWords),
                          [](const ::testing::TestParamInfo<BodyWords>& param) {
-                             return TestName(param.param.path);
+                             return IdentifierOf(param.param.path);
                          });

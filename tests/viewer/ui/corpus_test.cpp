@@ -194,13 +194,7 @@ TEST_P(ViewerCorpus, OpensWithTheCliTreeOrSaysWhyNot)
 
 INSTANTIATE_TEST_SUITE_P(Corpus, ViewerCorpus, ::testing::ValuesIn(ManifestFiles()),
                          [](const ::testing::TestParamInfo<CorpusFile>& param) {
-                             std::string name = param.param.path;
-                             for (char& c : name) {
-                                 if (!std::isalnum(static_cast<unsigned char>(c))) {
-                                     c = '_';
-                                 }
-                             }
-                             return name;
+                             return testing_support::IdentifierOf(param.param.path);
                          });
 GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(ViewerCorpus);
 
