@@ -71,7 +71,8 @@ public:
             std::uint64_t offset = 0;
             std::uint32_t count = 0;
             ElementRef* element = tree.Element(node);
-            if (element && platform::Succeeded(m_document.GetElementRange(element, &offset, &count)) &&
+            if (element &&
+                platform::Succeeded(m_document.GetElementRange(element, &offset, &count)) &&
                 count == kGiB && element->SupportsView(VIEW_HEX)) {
                 m_element = element;
             }
@@ -151,7 +152,8 @@ BENCHMARK(FirstHexScreenOfA1GiBAttachment)
 platform::UniqueFd RowsFile(bool hex)
 {
     const bench_support::ScratchFile name(hex ? "rows-hex.bin" : "rows-text.bin");
-    platform::UniqueFd fd(::open(name.Path().c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0600));
+    platform::UniqueFd fd(
+        ::open(name.Path().c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0600));
     std::mt19937 random(16);
     std::string block(1 << 20, '\0');
     for (int mib = 0; mib < 64; ++mib) {

@@ -13,9 +13,9 @@
 #include "platform/file_io.h"
 #include "platform/memory_stream.h"
 #include "platform/text_safety.h"
-#include "viewer/doc/panes/details_rows.h"
 #include "viewer/doc/document/envelon_doc.h"
 #include "viewer/doc/frame/tool_commands.h"
+#include "viewer/doc/panes/details_rows.h"
 #include "viewer/doc/panes/hex_text_rows.h"
 #include "viewer/doc/panes/row_file.h"
 #include "viewer/doc/tree/tree_builder.h"
@@ -68,7 +68,8 @@ void Visit(const MemoryTree& tree, NodeId node, std::uint32_t codePage)
 
 // `bytes` as a pane's row file, read seven rows at a time from every third row on: each row
 // shown as a pane shows it, none past the last, and no hidden formatting left unescaped.
-void ReadRowFile(RowKind kind, const std::uint8_t* bytes, std::size_t size, TextRowEncoding encoding)
+void ReadRowFile(RowKind kind, const std::uint8_t* bytes, std::size_t size,
+                 TextRowEncoding encoding)
 {
     platform::UniqueFd file(::memfd_create("rows", MFD_CLOEXEC));
     if (!file.Valid() || platform::Failed(platform::WriteAll(file.Get(), bytes, size))) {

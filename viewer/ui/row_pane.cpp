@@ -82,8 +82,8 @@ std::optional<ScrollKey> KeyOfBarAction(Qt::Orientation orientation, int action)
 
 } // namespace
 
-RowPane::RowPane(const PaneContext& context, QWidget* parent, RowKind kind,
-                 std::uint32_t viewKind, const QString& accessibleName)
+RowPane::RowPane(const PaneContext& context, QWidget* parent, RowKind kind, std::uint32_t viewKind,
+                 const QString& accessibleName)
     : QAbstractScrollArea(parent), PaneView(context), m_kind(kind), m_viewKind(viewKind),
       m_rows(kind)
 {
@@ -99,8 +99,10 @@ RowPane::RowPane(const PaneContext& context, QWidget* parent, RowKind kind,
     m_font.setStyleHint(QFont::TypeWriter);
     m_font.setFixedPitch(true);
     const QFontMetrics metrics(m_font, viewport());
-    m_rowHeight = static_cast<std::uint32_t>(std::max(1, metrics.height() + std::max(0, metrics.leading())));
-    m_charWidth = static_cast<std::uint32_t>(std::max(1, metrics.horizontalAdvance(QLatin1Char('0'))));
+    m_rowHeight =
+        static_cast<std::uint32_t>(std::max(1, metrics.height() + std::max(0, metrics.leading())));
+    m_charWidth =
+        static_cast<std::uint32_t>(std::max(1, metrics.horizontalAdvance(QLatin1Char('0'))));
     m_ascent = metrics.ascent();
 
     for (const Qt::Orientation orientation : {Qt::Horizontal, Qt::Vertical}) {
@@ -225,9 +227,9 @@ std::optional<RowRange> RowPane::RowsInView() const
 
 QRect RowPane::CharacterRect(std::uint64_t row, std::size_t column) const
 {
-    const std::int64_t x = kRowMargin - m_position.x + static_cast<std::int64_t>(column) * m_charWidth;
-    const std::int64_t y =
-        static_cast<std::int64_t>(row) * m_rowHeight + kRowMargin - m_position.y;
+    const std::int64_t x =
+        kRowMargin - m_position.x + static_cast<std::int64_t>(column) * m_charWidth;
+    const std::int64_t y = static_cast<std::int64_t>(row) * m_rowHeight + kRowMargin - m_position.y;
     return {ToInt(x), ToInt(y), static_cast<int>(m_charWidth), static_cast<int>(m_rowHeight)};
 }
 
@@ -267,8 +269,8 @@ void RowPane::ApplyScrollSizes()
     m_sizes = ScrollSizesForData(m_rows.Size(), m_rows.RowBytes(), m_charWidth, m_rowHeight);
     if (m_rows.RowCount() > 0) {
         // The page a resize would give: one row and one character less than fits.
-        m_sizes.page = PageSizeOnResize(viewport()->width(), viewport()->height(), m_charWidth,
-                                        m_rowHeight);
+        m_sizes.page =
+            PageSizeOnResize(viewport()->width(), viewport()->height(), m_charWidth, m_rowHeight);
     }
     m_position = {};
     if (!m_selection.Empty()) {
@@ -371,8 +373,8 @@ void RowPane::resizeEvent(QResizeEvent* event)
 {
     QAbstractScrollArea::resizeEvent(event);
     if (m_rows.RowCount() > 0) {
-        m_sizes.page = PageSizeOnResize(viewport()->width(), viewport()->height(), m_charWidth,
-                                        m_rowHeight);
+        m_sizes.page =
+            PageSizeOnResize(viewport()->width(), viewport()->height(), m_charWidth, m_rowHeight);
     }
     UpdateBars();
     VisibleTextChanged();
@@ -396,7 +398,8 @@ void RowPane::wheelEvent(QWheelEvent* event)
 {
     m_wheelRemainder += event->angleDelta();
     const int lines = QApplication::wheelScrollLines();
-    const QPoint notches = m_wheelRemainder / kWheelNotch;
+    // Whole notches only, towards zero (QPoint's division would round half a notch up).
+    const QPoint notches(m_wheelRemainder.x() / kWheelNotch, m_wheelRemainder.y() / kWheelNotch);
     m_wheelRemainder -= notches * kWheelNotch;
     for (int i = 0; i < std::abs(notches.y()) * lines; ++i) {
         ScrollByKey(notches.y() > 0 ? ScrollKey::Up : ScrollKey::Down);
@@ -466,7 +469,8 @@ void RowPane::paintEvent(QPaintEvent* event)
     const int x = ToInt(kRowMargin - m_position.x);
     for (std::size_t i = 0; i < texts.size(); ++i) {
         const std::uint64_t row = rows->first + i;
-        const int y = ToInt(static_cast<std::int64_t>(row) * m_rowHeight + kRowMargin - m_position.y);
+        const int y =
+            ToInt(static_cast<std::int64_t>(row) * m_rowHeight + kRowMargin - m_position.y);
         const bool selected = m_selection.Contains(row);
         if (selected) {
             painter.fillRect(QRect(clip.left(), y, clip.width(), static_cast<int>(m_rowHeight)),

@@ -61,8 +61,8 @@ public:
         for (qsizetype i = 0; i < lines.texts.size(); ++i) {
             const qsizetype length = lines.texts[i].size();
             if (offset <= length) {
-                const QRect local = Pane()->CharacterRect(lines.first + static_cast<std::uint64_t>(i),
-                                                          static_cast<std::size_t>(offset));
+                const QRect local = Pane()->CharacterRect(
+                    lines.first + static_cast<std::uint64_t>(i), static_cast<std::size_t>(offset));
                 return {Pane()->viewport()->mapToGlobal(local.topLeft()), local.size()};
             }
             offset -= static_cast<int>(length) + 1;
@@ -85,8 +85,8 @@ public:
         if (line >= lines.texts.size()) {
             return -1;
         }
-        return offset + static_cast<int>(std::min<qsizetype>(
-                            static_cast<qsizetype>(cell->second), lines.texts[line].size()));
+        return offset + static_cast<int>(std::min<qsizetype>(static_cast<qsizetype>(cell->second),
+                                                             lines.texts[line].size()));
     }
 
     void scrollToSubstring(int startIndex, int /*endIndex*/) override

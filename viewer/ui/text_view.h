@@ -10,8 +10,8 @@ namespace viewer::ui {
 class CTextView final : public RowPane {
 public:
     CTextView(const PaneContext& context, QWidget* parent)
-        : RowPane(context, parent, viewer::doc::panes::RowKind::Text,
-                  viewer::doc::model::VIEW_TEXT, tr("Text view"))
+        : RowPane(context, parent, viewer::doc::panes::RowKind::Text, viewer::doc::model::VIEW_TEXT,
+                  tr("Text view"))
     {
     }
 };

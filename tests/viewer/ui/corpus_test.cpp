@@ -34,7 +34,10 @@ struct CorpusFile {
     bool read = false;
 };
 
-void PrintTo(const CorpusFile& file, std::ostream* out) { *out << file.path; }
+void PrintTo(const CorpusFile& file, std::ostream* out)
+{
+    *out << file.path;
+}
 
 std::string Trimmed(const std::string& text)
 {
@@ -79,7 +82,8 @@ std::vector<CorpusFile> ManifestFiles()
 // The tree as pallion-cli prints it: the id, caption, element kind and image of each node.
 std::string CliTree(const std::string& path)
 {
-    const std::string command = std::string("'" PALLION_BIN_DIR "/pallion-cli' tree '") + path + "'";
+    const std::string command =
+        std::string("'" PALLION_BIN_DIR "/pallion-cli' tree '") + path + "'";
     std::string out;
     if (FILE* pipe = ::popen(command.c_str(), "r")) {
         char buffer[4096];

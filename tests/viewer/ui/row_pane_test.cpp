@@ -74,7 +74,10 @@ struct LargeFile {
     bool hex;
 };
 
-void PrintTo(const LargeFile& file, std::ostream* out) { *out << file.name; }
+void PrintTo(const LargeFile& file, std::ostream* out)
+{
+    *out << file.name;
+}
 
 class FourGibibytes : public ::testing::TestWithParam<LargeFile> {};
 

@@ -196,8 +196,14 @@ void RowSelection::Extend(std::uint64_t row)
     }
 }
 
-std::uint64_t RowSelection::First() const { return std::min(m_anchor, m_end); }
+std::uint64_t RowSelection::First() const
+{
+    return std::min(m_anchor, m_end);
+}
 
-std::uint64_t RowSelection::Last() const { return std::max(m_anchor, m_end); }
+std::uint64_t RowSelection::Last() const
+{
+    return std::max(m_anchor, m_end);
+}
 
 } // namespace viewer::doc::panes

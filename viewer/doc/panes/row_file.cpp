@@ -49,8 +49,8 @@ StatusCode RowFile::Load(document::CEnvelonDoc& document, const ElementRef* elem
         encoding = unicode ? TextRowEncoding::Utf8 : TextRowEncoding::EightBit;
         TextRowContext context;
         status = document.ConvertElementData(element, path.c_str(),
-                                             unicode ? UnicodeTextToRows : AnsiTextToRows,
-                                             &context, progress);
+                                             unicode ? UnicodeTextToRows : AnsiTextToRows, &context,
+                                             progress);
     }
     if (platform::Succeeded(status)) {
         Adopt(std::move(fd), encoding, document.CodePage());
@@ -113,7 +113,8 @@ std::vector<std::string> RowFile::Rows(std::uint64_t first, std::size_t count) c
     const std::string_view bytes(buffer);
     rows.reserve(static_cast<std::size_t>(n));
     for (std::uint64_t i = 0; i < n; ++i) {
-        const std::size_t start = static_cast<std::size_t>(std::min<std::uint64_t>(i * rowBytes, got));
+        const std::size_t start =
+            static_cast<std::size_t>(std::min<std::uint64_t>(i * rowBytes, got));
         const std::string_view row = bytes.substr(start, rowBytes);
         if (m_kind == RowKind::Hex) {
             // Offsets have eight digits: an element holds at most 4 GiB.

@@ -71,7 +71,8 @@ TEST_F(RowFiles, ReadsAnyRangeOfALoadedElementsRows)
     ASSERT_EQ(text.Load(source.Document(), source.Element()), platform::S_OK);
     EXPECT_EQ(text.RowCount(), 2u);
     // Direction changes are shown, never obeyed.
-    EXPECT_EQ(text.Rows(0, 10), (std::vector<std::string>{"line one", "x\\u{202E}y and then some"}));
+    EXPECT_EQ(text.Rows(0, 10),
+              (std::vector<std::string>{"line one", "x\\u{202E}y and then some"}));
     EXPECT_EQ(text.Rows(1, 1), (std::vector<std::string>{"x\\u{202E}y and then some"}));
     EXPECT_TRUE(text.Rows(2, 1).empty());
 
@@ -79,7 +80,8 @@ TEST_F(RowFiles, ReadsAnyRangeOfALoadedElementsRows)
     ASSERT_EQ(hex.Load(source.Document(), source.Element()), platform::S_OK);
     ASSERT_EQ(hex.RowCount(), 2u);
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(data.data());
-    EXPECT_EQ(hex.Rows(1, 5), (std::vector<std::string>{FormatHexRow(1, bytes + 16, data.size() - 16)}));
+    EXPECT_EQ(hex.Rows(1, 5),
+              (std::vector<std::string>{FormatHexRow(1, bytes + 16, data.size() - 16)}));
 
     // A file taken over is the same file: the pane it came from holds nothing.
     RowFile next(RowKind::Hex);
