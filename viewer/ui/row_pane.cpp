@@ -456,10 +456,11 @@ void RowPane::paintEvent(QPaintEvent* event)
     const QPalette& colours = palette();
     painter.fillRect(clip, colours.color(QPalette::Base));
     m_painted.reset();
-    const std::optional<RowRange> rows =
-        VisibleRows(static_cast<std::uint64_t>(m_position.y + clip.top()),
-                    static_cast<std::uint64_t>(m_position.y + clip.top() + clip.height()),
-                    m_rowHeight, m_rows.RowCount());
+    // Every row with a pixel in the clip, the margin counted: the same rows as RowsInView(),
+    // so a selected row's highlight is never cut at the top and assistive technology reads
+    // what was drawn.
+    const std::optional<RowRange> rows = viewer::doc::panes::RowsInView(
+        m_position.y + clip.top(), clip.height(), m_rowHeight, m_rows.RowCount());
     if (!rows) {
         return;
     }
