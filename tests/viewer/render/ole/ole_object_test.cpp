@@ -3,6 +3,8 @@
 // and the stream parsers on damaged headers.
 #include <string>
 
+#include <sys/stat.h>
+
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -10,6 +12,7 @@
 #include "tests/viewer/render/ole/object_files.h"
 #include "tests/viewer/render/picture_builders.h"
 #include "viewer/render/metafile/wmf_records.h"
+#include "viewer/render/ole/object_handover.h"
 #include "viewer/render/ole/ole_object.h"
 
 namespace viewer::render::ole {
@@ -120,6 +123,37 @@ TEST(OleObject, PackageGivesItsFileUnderItsStoredName)
     metafile::Picture picture;
     std::int32_t cx = 0, cy = 0;
     EXPECT_EQ(object->LoadPicture(DVASPECT_ICON, picture, cx, cy), OLE_E_BLANK);
+}
+
+TEST(ObjectHandOver, WritesTheContentUnderItsCleanedNameInAFolderOfItsOwn)
+{
+    const std::vector<std::uint8_t> file{'%', 'P', 'D', 'F', 0, 0xFF};
+    StorageTree package;
+    package.clsid = CLSID_Package;
+    package.streams["\001Ole10Native"] =
+        PackageStream("..\\..\\r\xE9sum\xE9.pdf", "C:\\T\\R.PDF", file);
+    const auto object = Open(WriteObject("handover.ole", package));
+    const std::string name = ContentFileName(object->Content(), 1252);
+    EXPECT_EQ(name, "r\xC3\xA9sum\xC3\xA9.pdf");
+
+    std::string path;
+    ASSERT_EQ(WriteContentFile(*object, name, &path), platform::S_OK);
+    const std::string folder = path.substr(0, path.rfind('/'));
+    EXPECT_EQ(path.substr(folder.size() + 1), name);
+    struct stat info {};
+    ASSERT_EQ(::stat(folder.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0700u);
+    EXPECT_EQ(testing_support::ReadFile(path), file);
+    RemoveContentFile(path);
+    EXPECT_NE(::stat(folder.c_str(), &info), 0);
+
+    StorageTree word;
+    word.streams["WordDocument"] = {1};
+    word.streams["\001CompObj"] = CompObjStream("Word/Document", "Word.Document.8");
+    EXPECT_EQ(ContentFileName(Open(WriteObject("word.ole", word))->Content(), 1252),
+              "Document.doc");
+    EXPECT_EQ(ContentFileName(ObjectContent{ObjectContent::Kind::CompoundFile, "..", ".ole"}, 1252),
+              "object.ole");
 }
 
 struct OfficeCase {
