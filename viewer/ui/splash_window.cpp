@@ -4,12 +4,22 @@
 #include <QPainter>
 #include <QScreen>
 
+#include "viewer/ui/wzd_bitmap.h"
+
 namespace viewer::ui {
 
-CSplashWnd::CSplashWnd()
-    : QWidget(nullptr, Qt::SplashScreen | Qt::FramelessWindowHint),
-      m_bitmap(QStringLiteral(":/pallion/splash.png"))
+namespace {
+
+constexpr std::uint32_t kSplashBitmap = 150;
+
+} // namespace
+
+CSplashWnd::CSplashWnd() : QWidget(nullptr, Qt::SplashScreen | Qt::FramelessWindowHint)
 {
+    CWzdBitmap bitmap;
+    if (bitmap.LoadFromResource(kSplashBitmap)) {
+        m_bitmap = QPixmap::fromImage(bitmap.Image());
+    }
     setAttribute(Qt::WA_DeleteOnClose);
     setFixedSize(m_bitmap.size());
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
