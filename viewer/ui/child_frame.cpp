@@ -147,6 +147,12 @@ CommandState CChildFrame::QueryState(std::uint32_t command) const
     context.hasActiveView = m_activeView != nullptr;
     context.treeShown = m_logic->TreeShown();
     context.mailBody = m_mailBody.element;
+    // A pane that takes a Tools command itself while it is active (the OLE-object pane's Open
+    // Attachment) decides its enabling.
+    if (right && m_activeView == static_cast<const DocumentView*>(right) &&
+        right->CanHandle(command)) {
+        return {true, true, false};
+    }
     CommandState state = QueryCommandState(command, context);
     if (state.handled) {
         return state;

@@ -10,9 +10,12 @@
 #include "viewer/ui/envelon_view.h"
 #include "viewer/ui/hex_view.h"
 #include "viewer/ui/html_view.h"
+#include "viewer/ui/meta_view.h"
+#include "viewer/ui/ole_view.h"
 #include "viewer/ui/pane_view.h"
 #include "viewer/ui/rtf_view.h"
 #include "viewer/ui/text_view.h"
+#include "viewer/ui/time_form.h"
 
 namespace viewer::ui {
 
@@ -32,10 +35,15 @@ PaneView* CreatePaneView(std::uint32_t viewKind, const PaneContext& context, QWi
         return new CHexView(context, parent);
     case VIEW_TEXT:
         return new CTextView(context, parent);
+    case VIEW_DATE:
+        return new CTimeForm(context, parent);
+    case VIEW_OLE:
+        return new COLEView(context, parent);
+    case VIEW_METAFILE:
+        return new CMetaView(context, parent);
     default:
         break;
     }
-    // CTimeForm, COLEView and CMetaView.
     return IsViewKind(viewKind) ? new CEnvelonView(context, parent, viewKind) : nullptr;
 }
 

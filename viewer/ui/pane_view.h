@@ -28,18 +28,19 @@ struct PaneContext {
 };
 
 class PaneView : public viewer::doc::frame::CElementView {
-public:
+  public:
     explicit PaneView(const PaneContext& context) : m_context(context) {}
 
     virtual QWidget* Widget() = 0;
     // Runs once, after the pane is attached to the document.
     virtual void InitialUpdate() {}
-    // Whether the pane would handle an Edit command now (enabling of Undo, Cut, Copy, Paste).
+    // Whether the pane would handle a command now: the Edit commands (enabling of Undo, Cut,
+    // Copy, Paste), and commands it takes itself while active (enabled then).
     virtual bool CanHandle(std::uint32_t /*command*/) const { return false; }
 
     const PaneContext& Context() const { return m_context; }
 
-protected:
+  protected:
     ~PaneView() = default;
 
     // Opens the window's context menu at `globalPos`.
@@ -48,7 +49,7 @@ protected:
     // so that the menus, toolbar and shortcuts follow.
     void EditStateChanged() const;
 
-private:
+  private:
     PaneContext m_context;
 };
 

@@ -9,6 +9,8 @@
 #include <QPainterPath>
 #include <QTransform>
 
+#include "platform/text_safety.h"
+
 namespace viewer::ui {
 
 using namespace viewer::render::metafile;
@@ -254,6 +256,16 @@ void DrawPicture(QPainter& painter, const Picture& picture, const QRectF& target
     if (picture.bounds.Empty() || target.isEmpty()) {
         return;
     }
+    // The faces of icon captions and dialogs are missing here, and the desktop's stand-in for
+    // them runs wider: captions would lose their last letters to their clip rectangles.
+    static const bool substituted = [] {
+        for (const char* face : {"Tahoma", "MS Sans Serif", "Microsoft Sans Serif", "MS Shell Dlg",
+                                 "MS Shell Dlg 2", "Segoe UI"}) {
+            QFont::insertSubstitution(QString::fromLatin1(face), QStringLiteral("Liberation Sans"));
+        }
+        return true;
+    }();
+    (void)substituted;
     painter.save();
     painter.setClipRect(target, Qt::IntersectClip);
     // Metafiles draw on a device's pixel grid: lines and edges stay crisp, text stays smooth.
@@ -276,6 +288,25 @@ QImage RenderPicture(const Picture& picture, QSize size, QColor background)
     QPainter painter(&image);
     DrawPicture(painter, picture, QRectF(QPointF(0, 0), QSizeF(size)));
     return image;
+}
+
+QString PictureText(const Picture& picture)
+{
+    // A presentation of a whole document can hold megabytes of text; a reader needs its start.
+    constexpr qsizetype kMaxCharacters = 4096;
+    QString all;
+    for (const Step& step : picture.steps) {
+        if (all.size() >= kMaxCharacters) {
+            break;
+        }
+        if (const auto* text = std::get_if<TextStep>(&step.what)) {
+            if (!all.isEmpty()) {
+                all += QLatin1Char(' ');
+            }
+            all += QString::fromStdString(platform::EscapeForDisplay(text->text));
+        }
+    }
+    return all.left(kMaxCharacters);
 }
 
 QImage ImageView(const viewer::render::bitmap::Image& image)

@@ -7,6 +7,7 @@
 #include <QImage>
 #include <QRectF>
 #include <QSize>
+#include <QString>
 
 #include "viewer/render/bitmap/image.h"
 #include "viewer/render/metafile/picture.h"
@@ -23,6 +24,10 @@ void DrawPicture(QPainter& painter, const viewer::render::metafile::Picture& pic
 // The picture drawn on an image of `size` pixels filled with `background` first.
 QImage RenderPicture(const viewer::render::metafile::Picture& picture, QSize size,
                      QColor background = Qt::transparent);
+
+// The picture's text runs in drawing order, escaped as the core shows stream text: what
+// assistive technology reads of a picture.
+QString PictureText(const viewer::render::metafile::Picture& picture);
 
 // A view of a decoded bitmap as a QImage, without a copy: valid while `image` lives.
 QImage ImageView(const viewer::render::bitmap::Image& image);
