@@ -1,7 +1,8 @@
 # The desktop viewer: process start to the first document window (sample, 200 000 nodes,
 # 1 GiB, beside cp), the tree pane showing 200 000 nodes and expanding 20 000 children, and
-# the hex and text panes (a 1 GiB attachment's first screen beside cp, full screens painted).
-# They make their streams with make-large-tnef under $TMPDIR and remove them.
+# the hex and text panes (a 1 GiB attachment's first screen beside cp, full screens painted)
+# and the OLE-object pane opening and drawing an object of 20 MB. They make their inputs under
+# $TMPDIR and remove them.
 pallion_add_benchmark(ui_start SOURCES ${CMAKE_CURRENT_LIST_DIR}/ui_start_bench.cpp)
 target_compile_definitions(bench_ui_start PRIVATE
     PALLION_BENCH_DIR="${PALLION_BENCH_DIR}" PALLION_SAMPLE="${PROJECT_SOURCE_DIR}/samples/sample.tnef")
@@ -23,3 +24,7 @@ add_dependencies(bench_ui_bodies rillex)
 pallion_add_benchmark(ui_rows SOURCES ${CMAKE_CURRENT_LIST_DIR}/ui_rows_bench.cpp LIBS pallion_ui)
 target_compile_definitions(bench_ui_rows PRIVATE PALLION_BENCH_DIR="${PALLION_BENCH_DIR}")
 add_dependencies(bench_ui_rows make-large-tnef rillex tagora)
+
+pallion_add_benchmark(ui_panes SOURCES ${CMAKE_CURRENT_LIST_DIR}/ui_panes_bench.cpp
+    LIBS pallion_ui bench_picture_inputs rillex_objects)
+add_dependencies(bench_ui_panes rillex)
