@@ -23,14 +23,17 @@
 #include "platform/registry.h"
 #include "tests/support/test_files.h"
 #include "tests/support/tnef_builder.h"
+#include "tests/viewer/render/ole/ole_fixtures.h"
 #include "tests/viewer/ui/qt_environment.h"
 #include "viewer/doc/document/envelon_doc.h"
 #include "viewer/doc/model/element.h"
+#include "viewer/render/ole/object_handover.h"
 #include "viewer/ui/child_frame.h"
 #include "viewer/ui/commands.h"
 #include "viewer/ui/html_view.h"
 #include "viewer/ui/left_view.h"
 #include "viewer/ui/main_frame.h"
+#include "viewer/ui/ole_view.h"
 #include "viewer/ui/tree_model.h"
 
 namespace viewer::ui {
@@ -73,7 +76,7 @@ std::string WriteMessage(const std::string& name, std::optional<std::uint16_t> s
 
 // Answers the file dialogs with set paths and keeps what they were asked.
 class FakeChooser final : public FileChooser {
-public:
+  public:
     std::string OpenFileName(QWidget*, const std::string&) override { return {}; }
     SaveChoice SaveFileName(QWidget*, const SaveDialogPlan& plan) override
     {
@@ -86,7 +89,7 @@ public:
 };
 
 class Viewer : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override
     {
         m_app = std::make_unique<CEnvelonApp>();
@@ -391,6 +394,55 @@ TEST_F(Viewer, HtmlBodyShowsImagesOfItsOwnAttachmentsAndOpensLinksOnlyWhenConfir
     m_chooser.saveFilter = 1;
     Frame().OnCommand(ID_TOOLS_SAVE_BODY);
     EXPECT_EQ(ReadFile(m_chooser.savePath), BytesOf("link\n"));
+}
+
+// A message with two packaged files as OLE objects: a text and a program behind an
+// innocent label.
+std::string WriteObjects(const std::string& name)
+{
+    TnefBuilder message;
+    message.Header().MessageAttribute(attSubject, "objects");
+    for (const auto& [label, content] :
+         {std::pair{"notes.txt", BytesOf("packaged text\n")}, std::pair{"notes.exe", kElf}}) {
+        StorageTree object;
+        object.clsid = viewer::render::ole::CLSID_Package;
+        object.streams["\001Ole10Native"] = PackageStream(label, "C:\\T\\X", content);
+        const std::string file = TempDir() + label + ".ole";
+        EXPECT_TRUE(WriteStorageFile(file, object));
+        const auto iid = platform::GuidToBytes(platform::IID_IStorage);
+        message.StartAttachment().AttachmentProperties(
+            PropertyList()
+                .Long(PR_ATTACH_METHOD, ATTACH_OLE)
+                .Object(PR_ATTACH_DATA_OBJ, ByteVector(iid.begin(), iid.end()), ReadFile(file)));
+    }
+    const std::string path = TempDir() + name;
+    WriteFile(path, message.Bytes());
+    return path;
+}
+
+TEST_F(Viewer, AnObjectIsHandedOverUnderItsOwnNameFromItsActivePaneButNeverAProgram)
+{
+    ASSERT_EQ(Start({QString::fromStdString(WriteObjects("objects.tnef"))}), -1);
+    CLeftView* tree = Child()->Tree();
+    const QModelIndex root = tree->Model()->index(0, 0);
+    for (int row : {2, 3}) {
+        tree->setCurrentIndex(tree->Model()->index(row, 0, root));
+        Child()->Activate(tree);
+        auto* pane = dynamic_cast<COLEView*>(Child()->CurrentRightView());
+        ASSERT_NE(pane, nullptr);
+        ASSERT_NE(pane->Item(), nullptr);
+        EXPECT_FALSE(Enabled(ID_TOOLS_OPEN_ATTACHMENT)) << "the tree is the active view";
+        Child()->Activate(pane);
+        EXPECT_TRUE(Enabled(ID_TOOLS_OPEN_ATTACHMENT));
+        Frame().OnCommand(ID_TOOLS_OPEN_ATTACHMENT);
+    }
+    ASSERT_EQ(m_handedOver.size(), 1u);
+    const std::string& path = m_handedOver[0];
+    EXPECT_EQ(path.substr(path.rfind('/')), "/notes.txt");
+    EXPECT_EQ(ReadFile(path), BytesOf("packaged text\n"));
+    viewer::render::ole::RemoveContentFile(path);
+    ASSERT_EQ(m_sink.Messages().size(), 3u); // two questions, the refusal
+    EXPECT_EQ(m_sink.Messages()[2].text.rfind("This attachment is a program", 0), 0u);
 }
 
 TEST_F(Viewer, DroppedFilesOpen)
