@@ -50,7 +50,7 @@ void BM_RenderingToSvg(benchmark::State& state)
 }
 
 class NoPane : public ole::EmbeddedItemHost {
-  public:
+public:
     platform::StatusCode HandOver(const ole::OleObject&) override { return platform::S_OK; }
     void Invalidate() override {}
 };

@@ -26,5 +26,5 @@ target_compile_definitions(bench_ui_rows PRIVATE PALLION_BENCH_DIR="${PALLION_BE
 add_dependencies(bench_ui_rows make-large-tnef rillex tagora)
 
 pallion_add_benchmark(ui_panes SOURCES ${CMAKE_CURRENT_LIST_DIR}/ui_panes_bench.cpp
-    LIBS pallion_ui bench_picture_inputs rillex_objects)
+    LIBS pallion_ui bench_picture_inputs)
 add_dependencies(bench_ui_panes rillex)

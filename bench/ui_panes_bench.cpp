@@ -16,9 +16,6 @@
 #include "format/little_endian.h"
 #include "format/tnef.h"
 #include "picture_inputs.h"
-#include "platform/com_ptr.h"
-#include "platform/text.h"
-#include "stream/stream_on_file.h"
 #include "viewer/doc/app/app_context.h"
 #include "viewer/doc/document/envelon_doc.h"
 #include "viewer/doc/model/element.h"
@@ -32,7 +29,7 @@ using Clock = std::chrono::steady_clock;
 
 // A document whose stream is one object value: its size field, IID_IStorage and the object.
 class ObjectDocument {
-  public:
+public:
     ObjectDocument() : m_file("ui-panes-object.tnef"), m_element(ELEM_OLE_OBJECT)
     {
         std::ifstream object(bench_pictures::LargeObject(), std::ios::binary);
@@ -51,21 +48,15 @@ class ObjectDocument {
         m_element.m_layout = format::kLayoutObject;
         m_element.m_size = size + 16;
 
-        platform::ComPtr<platform::IPersistFile> file;
-        file.Attach(rillex::StreamOnFile::Create());
-        if (platform::Failed(file->Load(platform::Utf8ToUtf16(m_file.Path()).c_str(),
-                                        platform::STGM_READ | platform::STGM_SHARE_EXCLUSIVE))) {
+        if (!m_document.OpenInPlace(m_file.Path().c_str())) {
             std::abort();
         }
-        platform::ComPtr<platform::IStream> stream;
-        file.As(platform::IID_IStream, &stream);
-        m_document.AttachStream(std::move(stream), m_file.Path());
     }
 
     CEnvelonDoc& Document() { return m_document; }
     ValueElement& Element() { return m_element; }
 
-  private:
+private:
     bench_support::ScratchFile m_file;
     CEnvelonDoc m_document;
     ValueElement m_element;

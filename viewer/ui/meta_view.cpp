@@ -7,8 +7,6 @@
 
 #include <fcntl.h>
 
-#include <QContextMenuEvent>
-#include <QKeyEvent>
 #include <QPainter>
 
 #include "format/tnef.h"
@@ -17,6 +15,7 @@
 #include "viewer/doc/document/message_sink.h"
 #include "viewer/doc/model/element.h"
 #include "viewer/doc/naming/strings.h"
+#include "viewer/doc/panes/element_file.h"
 #include "viewer/render/metafile/metafile_pane.h"
 #include "viewer/render/metafile/metafile_player.h"
 #include "viewer/ui/picture_painter.h"
@@ -31,7 +30,7 @@ using platform::StatusCode;
 // The static picture control: draws the pane's picture scaled into its own rectangle,
 // centred with its proportions kept. It does not own the picture.
 class PictureControl final : public QWidget {
-  public:
+public:
     explicit PictureControl(QWidget* parent) : QWidget(parent)
     {
         setObjectName(QStringLiteral("my static"));
@@ -45,7 +44,7 @@ class PictureControl final : public QWidget {
         update();
     }
 
-  protected:
+protected:
     void paintEvent(QPaintEvent* /*event*/) override
     {
         if (!m_picture) {
@@ -63,7 +62,7 @@ class PictureControl final : public QWidget {
                     QRectF(QPointF(place.left, place.top), QPointF(place.right, place.bottom)));
     }
 
-  private:
+private:
     const viewer::render::metafile::Picture* m_picture = nullptr;
 };
 
@@ -90,11 +89,12 @@ StatusCode ReadPrefix(const std::string& path, std::vector<std::uint8_t>& bytes)
 } // namespace
 
 CMetaView::CMetaView(const PaneContext& context, QWidget* parent)
-    : QWidget(parent), PaneView(context)
+    : QWidget(parent), ElementPane(context)
 {
     setAccessibleName(tr("Attachment rendering"));
     setFocusPolicy(Qt::StrongFocus);
     setAutoFillBackground(true);
+    ForwardContextMenus(this);
 }
 
 CMetaView::~CMetaView()
@@ -175,20 +175,14 @@ StatusCode CMetaView::Load(AttributeElement& element)
         return platform::E_UNEXPECTED;
     }
     const WaitCursor wait;
-    std::string path;
-    StatusCode status = platform::CreateUniqueTempFile("tnf", &path);
+    StatusCode status = viewer::doc::panes::CopyElementToTempFile(*Context().document, element,
+                                                                  &m_file);
     if (platform::Failed(status)) {
         return status;
     }
-    platform::TempFile file(path);
-    status = Context().document->WriteElementData(&element, path.c_str());
-    if (platform::Failed(status)) {
-        return status;
-    }
-    m_file = std::move(file);
 
     std::vector<std::uint8_t> bytes;
-    status = ReadPrefix(path, bytes);
+    status = ReadPrefix(m_file.Path(), bytes);
     if (platform::Failed(status)) {
         return status;
     }
@@ -233,18 +227,6 @@ void CMetaView::PlacePicture()
     m_control->SetPicture(m_picture.get());
 }
 
-void CMetaView::contextMenuEvent(QContextMenuEvent* event)
-{
-    RequestContextMenu(event->globalPos());
-}
 
-void CMetaView::keyPressEvent(QKeyEvent* event)
-{
-    if (IsContextMenuKey(*event)) {
-        RequestContextMenu(mapToGlobal(QPoint(0, 0)));
-        return;
-    }
-    QWidget::keyPressEvent(event);
-}
 
 } // namespace viewer::ui

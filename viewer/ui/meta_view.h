@@ -13,7 +13,7 @@
 #include "platform/files.h"
 #include "platform/status.h"
 #include "viewer/render/metafile/picture.h"
-#include "viewer/ui/pane_view.h"
+#include "viewer/ui/element_pane.h"
 
 namespace viewer::doc::model {
 class AttributeElement;
@@ -23,21 +23,18 @@ namespace viewer::ui {
 
 class PictureControl;
 
-class CMetaView final : public QWidget, public PaneView {
+class CMetaView final : public QWidget, public ElementPane {
     Q_OBJECT
 
-  public:
+public:
     CMetaView(const PaneContext& context, QWidget* parent);
     ~CMetaView() override;
 
     // CElementView
     std::uint32_t GetViewKind() const override;
     bool TakeOver(CElementView* previous) override;
-    viewer::doc::model::ElementRef* GetElement() const override { return m_element; }
-    void SetElement(viewer::doc::model::ElementRef* element) override { m_element = element; }
     void OnUpdate(viewer::doc::document::DocumentView* sender,
                   viewer::doc::model::ElementRef* hint) override;
-    bool OnCommand(std::uint32_t /*command*/) override { return false; }
 
     // PaneView
     QWidget* Widget() override { return this; }
@@ -48,16 +45,11 @@ class CMetaView final : public QWidget, public PaneView {
     QWidget* Control() const;
     const std::string& FilePath() const { return m_file.Path(); }
 
-  protected:
-    void contextMenuEvent(QContextMenuEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
-
-  private:
+    private:
     [[nodiscard]] platform::StatusCode Load(viewer::doc::model::AttributeElement& element);
     void PlacePicture();
     void Release();
 
-    viewer::doc::model::ElementRef* m_element = nullptr;
     std::unique_ptr<viewer::render::metafile::Picture> m_picture;
     platform::TempFile m_file;
     bool m_loaded = false;

@@ -1,7 +1,5 @@
 #include "viewer/ui/ole_view.h"
 
-#include <QContextMenuEvent>
-#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -11,6 +9,7 @@
 #include "viewer/doc/document/envelon_doc.h"
 #include "viewer/doc/frame/tool_commands.h"
 #include "viewer/doc/model/element.h"
+#include "viewer/doc/panes/element_file.h"
 #include "viewer/doc/naming/strings.h"
 #include "viewer/render/ole/object_handover.h"
 #include "viewer/ui/child_frame.h"
@@ -23,6 +22,7 @@ namespace viewer::ui {
 using namespace viewer::doc::document;
 using namespace viewer::doc::model;
 using namespace viewer::doc::naming;
+using viewer::doc::panes::CopyElementToTempFile;
 using namespace viewer::render::ole;
 using platform::StatusCode;
 using viewer::render::metafile::PixelRect;
@@ -38,7 +38,7 @@ QRect RectOf(const PixelRect& r)
 }
 
 class AskFirst final : public OpenQuestion {
-  public:
+public:
     explicit AskFirst(MessageSink* sink) : m_sink(sink) {}
     bool ConfirmOpen() override
     {
@@ -46,18 +46,20 @@ class AskFirst final : public OpenQuestion {
                                       MessageButtons::OkCancel) == MessageAnswer::Ok;
     }
 
-  private:
+private:
     MessageSink* m_sink;
 };
 
 } // namespace
 
 COLEView::COLEView(const PaneContext& context, QWidget* parent)
-    : QAbstractScrollArea(parent), PaneView(context)
+    : QAbstractScrollArea(parent), ElementPane(context)
 {
     setAccessibleName(tr("Embedded object"));
     setFocusPolicy(Qt::StrongFocus);
     viewport()->setBackgroundRole(QPalette::Base);
+    ForwardContextMenus(this);
+    ForwardContextMenus(viewport());
 }
 
 COLEView::~COLEView()
@@ -138,19 +140,12 @@ StatusCode COLEView::Load(ElementRef& element)
         return platform::E_UNEXPECTED;
     }
     const WaitCursor wait;
-    std::string path;
-    StatusCode status = platform::CreateUniqueTempFile("tnf", &path);
-    if (platform::Failed(status)) {
-        return status;
-    }
-    platform::TempFile file(path);
     auto item = std::make_unique<CEmbeddedItem>();
-    status = document->WriteElementData(&element, path.c_str());
+    StatusCode status = CopyElementToTempFile(*document, element, &m_file);
     if (platform::Failed(status)) {
         return status;
     }
-    m_file = std::move(file);
-    status = item->LoadFromFile(this, path);
+    status = item->LoadFromFile(this, m_file.Path());
     if (platform::Failed(status)) {
         return status;
     }
@@ -217,8 +212,8 @@ bool COLEView::IsActiveView() const
 
 bool COLEView::CanHandle(std::uint32_t command) const
 {
-    return command == ID_TOOLS_OPEN_ATTACHMENT && m_element &&
-           m_element->SupportsAction(ACTION_OPEN_OBJECT);
+    return command == ID_TOOLS_OPEN_ATTACHMENT && GetElement() &&
+           GetElement()->SupportsAction(ACTION_OPEN_OBJECT);
 }
 
 bool COLEView::OnCommand(std::uint32_t command)
@@ -279,8 +274,8 @@ StatusCode COLEView::HandOver(const OleObject& object)
         if (document->Sink() &&
             document->Sink()->Show(LoadString(IDS_ATTACHMENT_REFUSED), MessageIcon::Warning,
                                    MessageButtons::YesNo) == MessageAnswer::Yes &&
-            m_element) {
-            frame->SaveElementData(*m_element);
+            GetElement()) {
+            frame->SaveElementData(*GetElement());
         }
         return platform::E_CANCELLED;
     }
@@ -291,18 +286,6 @@ StatusCode COLEView::HandOver(const OleObject& object)
     return status;
 }
 
-void COLEView::contextMenuEvent(QContextMenuEvent* event)
-{
-    RequestContextMenu(event->globalPos());
-}
 
-void COLEView::keyPressEvent(QKeyEvent* event)
-{
-    if (IsContextMenuKey(*event)) {
-        RequestContextMenu(viewport()->mapToGlobal(QPoint(0, 0)));
-        return;
-    }
-    QAbstractScrollArea::keyPressEvent(event);
-}
 
 } // namespace viewer::ui

@@ -13,24 +13,22 @@
 #include "platform/files.h"
 #include "platform/status.h"
 #include "viewer/render/ole/embedded_item.h"
-#include "viewer/ui/pane_view.h"
+#include "viewer/ui/element_pane.h"
 
 namespace viewer::ui {
 
 class COLEView final : public QAbstractScrollArea,
-                       public PaneView,
+                       public ElementPane,
                        public viewer::render::ole::EmbeddedItemHost {
     Q_OBJECT
 
-  public:
+public:
     COLEView(const PaneContext& context, QWidget* parent);
     ~COLEView() override;
 
     // CElementView
     std::uint32_t GetViewKind() const override;
     bool TakeOver(CElementView* previous) override;
-    viewer::doc::model::ElementRef* GetElement() const override { return m_element; }
-    void SetElement(viewer::doc::model::ElementRef* element) override { m_element = element; }
     void OnUpdate(viewer::doc::document::DocumentView* sender,
                   viewer::doc::model::ElementRef* hint) override;
     // Open Attachment, while this pane is the active view.
@@ -47,14 +45,12 @@ class COLEView final : public QAbstractScrollArea,
 
     const viewer::render::ole::CEmbeddedItem* Item() const { return m_item.get(); }
 
-  protected:
+protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
-    void contextMenuEvent(QContextMenuEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
 
-  private:
+private:
     [[nodiscard]] platform::StatusCode Load(viewer::doc::model::ElementRef& element);
     void Release();
     // Asks, then opens; a failure shows its message.
@@ -62,7 +58,6 @@ class COLEView final : public QAbstractScrollArea,
     void UpdateScrollSizes();
     bool IsActiveView() const;
 
-    viewer::doc::model::ElementRef* m_element = nullptr;
     std::unique_ptr<viewer::render::ole::CEmbeddedItem> m_item;
     platform::TempFile m_file;
     bool m_initialised = false;

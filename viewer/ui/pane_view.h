@@ -28,7 +28,7 @@ struct PaneContext {
 };
 
 class PaneView : public viewer::doc::frame::CElementView {
-  public:
+public:
     explicit PaneView(const PaneContext& context) : m_context(context) {}
 
     virtual QWidget* Widget() = 0;
@@ -40,7 +40,7 @@ class PaneView : public viewer::doc::frame::CElementView {
 
     const PaneContext& Context() const { return m_context; }
 
-  protected:
+protected:
     ~PaneView() = default;
 
     // Opens the window's context menu at `globalPos`.
@@ -49,7 +49,7 @@ class PaneView : public viewer::doc::frame::CElementView {
     // so that the menus, toolbar and shortcuts follow.
     void EditStateChanged() const;
 
-  private:
+private:
     PaneContext m_context;
 };
 

@@ -106,7 +106,7 @@ Qt::BrushStyle HatchStyle(Fill::Hatch hatch)
 }
 
 class PicturePainter {
-  public:
+public:
     PicturePainter(QPainter& painter, const Picture& picture, const QRectF& target)
         : m_painter(painter), m_picture(picture), m_base(painter.transform())
     {
@@ -143,7 +143,7 @@ class PicturePainter {
         m_painter.restore();
     }
 
-  private:
+private:
     void DrawStep(const ShapeStep& shape)
     {
         const QPainterPath path = PathOf(shape.path, shape.rule);

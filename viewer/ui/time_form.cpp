@@ -3,8 +3,7 @@
 #include <algorithm>
 
 #include <QCalendarWidget>
-#include <QContextMenuEvent>
-#include <QKeyEvent>
+#include <QEvent>
 #include <QLabel>
 #include <QTimeEdit>
 
@@ -34,11 +33,12 @@ struct DialogUnits {
 } // namespace
 
 CTimeForm::CTimeForm(const PaneContext& context, QWidget* parent)
-    : QWidget(parent), PaneView(context)
+    : QWidget(parent), ElementPane(context)
 {
     setAccessibleName(tr("Date and time"));
     setFocusPolicy(Qt::StrongFocus);
     setAutoFillBackground(true);
+    ForwardContextMenus(this);
 
     m_calendar = new QCalendarWidget(this);
     m_calendar->setAccessibleName(tr("Date"));
@@ -123,18 +123,6 @@ void CTimeForm::changeEvent(QEvent* event)
     }
 }
 
-void CTimeForm::contextMenuEvent(QContextMenuEvent* event)
-{
-    RequestContextMenu(event->globalPos());
-}
 
-void CTimeForm::keyPressEvent(QKeyEvent* event)
-{
-    if (IsContextMenuKey(*event)) {
-        RequestContextMenu(mapToGlobal(QPoint(0, 0)));
-        return;
-    }
-    QWidget::keyPressEvent(event);
-}
 
 } // namespace viewer::ui

@@ -7,7 +7,7 @@
 #include <QDate>
 #include <QWidget>
 
-#include "viewer/ui/pane_view.h"
+#include "viewer/ui/element_pane.h"
 
 class QCalendarWidget;
 class QLabel;
@@ -15,21 +15,18 @@ class QTimeEdit;
 
 namespace viewer::ui {
 
-class CTimeForm final : public QWidget, public PaneView {
+class CTimeForm final : public QWidget, public ElementPane {
     Q_OBJECT
 
-  public:
+public:
     CTimeForm(const PaneContext& context, QWidget* parent);
 
     // CElementView
     std::uint32_t GetViewKind() const override;
     // Takes nothing: the form reads its element anew.
     bool TakeOver(CElementView* /*previous*/) override { return true; }
-    viewer::doc::model::ElementRef* GetElement() const override { return m_element; }
-    void SetElement(viewer::doc::model::ElementRef* element) override { m_element = element; }
     void OnUpdate(viewer::doc::document::DocumentView* sender,
                   viewer::doc::model::ElementRef* hint) override;
-    bool OnCommand(std::uint32_t /*command*/) override { return false; }
 
     // PaneView
     QWidget* Widget() override { return this; }
@@ -38,15 +35,12 @@ class CTimeForm final : public QWidget, public PaneView {
     QTimeEdit* TimeField() const { return m_time; }
     QLabel* IsoLine() const { return m_line; }
 
-  protected:
+protected:
     void changeEvent(QEvent* event) override;
-    void contextMenuEvent(QContextMenuEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
 
-  private:
+private:
     void PlaceControls();
 
-    viewer::doc::model::ElementRef* m_element = nullptr;
     QCalendarWidget* m_calendar = nullptr;
     QTimeEdit* m_time = nullptr;
     QLabel* m_line = nullptr;

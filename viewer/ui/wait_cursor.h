@@ -6,7 +6,7 @@
 namespace viewer::ui {
 
 class WaitCursor {
-  public:
+public:
     WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
     ~WaitCursor() { QApplication::restoreOverrideCursor(); }
     WaitCursor(const WaitCursor&) = delete;

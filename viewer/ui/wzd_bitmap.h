@@ -13,7 +13,7 @@
 namespace viewer::ui {
 
 class CWzdBitmap {
-  public:
+public:
     // Bitmap `id` of the viewer's resources (":/pallion/bitmap/<id>.bmp"). False, and an empty
     // bitmap, when there is none or it is no bitmap this reads.
     bool LoadFromResource(std::uint32_t id);
@@ -27,7 +27,7 @@ class CWzdBitmap {
     const QList<QRgb>& Palette() const { return m_palette; }
     const QImage& Image() const { return m_image; }
 
-  private:
+private:
     std::int32_t m_width = 0;
     std::int32_t m_height = 0;
     QList<QRgb> m_palette;

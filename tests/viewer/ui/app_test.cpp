@@ -76,7 +76,7 @@ std::string WriteMessage(const std::string& name, std::optional<std::uint16_t> s
 
 // Answers the file dialogs with set paths and keeps what they were asked.
 class FakeChooser final : public FileChooser {
-  public:
+public:
     std::string OpenFileName(QWidget*, const std::string&) override { return {}; }
     SaveChoice SaveFileName(QWidget*, const SaveDialogPlan& plan) override
     {
@@ -89,7 +89,7 @@ class FakeChooser final : public FileChooser {
 };
 
 class Viewer : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override
     {
         m_app = std::make_unique<CEnvelonApp>();

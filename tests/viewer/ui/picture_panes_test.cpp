@@ -119,7 +119,7 @@ std::vector<std::uint8_t> MetafileOfSize(std::size_t bytes, int width = 100, int
 }
 
 class PaneDocument : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override
     {
         viewer::doc::app::RegisterStreamServer();

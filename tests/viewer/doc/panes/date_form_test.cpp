@@ -24,7 +24,7 @@ std::vector<std::uint8_t> Record(std::vector<std::uint16_t> fields)
 
 // Runs with the POSIX zone `zone` (no zone database needed), then puts the old one back.
 class ZoneScope {
-  public:
+public:
     explicit ZoneScope(const char* zone)
     {
         if (const char* old = std::getenv("TZ")) {
@@ -44,7 +44,7 @@ class ZoneScope {
         ::tzset();
     }
 
-  private:
+private:
     std::string m_old;
     bool m_hadOld = false;
 };
