@@ -21,7 +21,8 @@ public:
             m_request(static_cast<QContextMenuEvent*>(event)->globalPos());
             return true;
         }
-        if (event->type() == QEvent::KeyPress && IsContextMenuKey(*static_cast<QKeyEvent*>(event))) {
+        if (event->type() == QEvent::KeyPress &&
+            IsContextMenuKey(*static_cast<QKeyEvent*>(event))) {
             m_request(m_widget->mapToGlobal(QPoint(0, 0)));
             return true;
         }

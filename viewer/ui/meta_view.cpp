@@ -13,9 +13,9 @@
 #include "platform/file_io.h"
 #include "viewer/doc/document/envelon_doc.h"
 #include "viewer/doc/document/message_sink.h"
+#include "viewer/doc/frame/element_picture.h"
 #include "viewer/doc/model/element.h"
 #include "viewer/doc/naming/strings.h"
-#include "viewer/doc/panes/element_file.h"
 #include "viewer/render/metafile/metafile_pane.h"
 #include "viewer/render/metafile/metafile_player.h"
 #include "viewer/ui/picture_painter.h"
@@ -175,8 +175,8 @@ StatusCode CMetaView::Load(AttributeElement& element)
         return platform::E_UNEXPECTED;
     }
     const WaitCursor wait;
-    StatusCode status = viewer::doc::panes::CopyElementToTempFile(*Context().document, element,
-                                                                  &m_file);
+    StatusCode status =
+        viewer::doc::frame::CopyElementToTempFile(*Context().document, element, &m_file);
     if (platform::Failed(status)) {
         return status;
     }
@@ -226,7 +226,5 @@ void CMetaView::PlacePicture()
     }
     m_control->SetPicture(m_picture.get());
 }
-
-
 
 } // namespace viewer::ui

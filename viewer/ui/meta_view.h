@@ -45,7 +45,7 @@ public:
     QWidget* Control() const;
     const std::string& FilePath() const { return m_file.Path(); }
 
-    private:
+private:
     [[nodiscard]] platform::StatusCode Load(viewer::doc::model::AttributeElement& element);
     void PlacePicture();
     void Release();

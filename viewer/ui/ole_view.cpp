@@ -7,9 +7,9 @@
 #include "platform/text.h"
 #include "platform/text_safety.h"
 #include "viewer/doc/document/envelon_doc.h"
+#include "viewer/doc/frame/element_picture.h"
 #include "viewer/doc/frame/tool_commands.h"
 #include "viewer/doc/model/element.h"
-#include "viewer/doc/panes/element_file.h"
 #include "viewer/doc/naming/strings.h"
 #include "viewer/render/ole/object_handover.h"
 #include "viewer/ui/child_frame.h"
@@ -22,7 +22,7 @@ namespace viewer::ui {
 using namespace viewer::doc::document;
 using namespace viewer::doc::model;
 using namespace viewer::doc::naming;
-using viewer::doc::panes::CopyElementToTempFile;
+using viewer::doc::frame::CopyElementToTempFile;
 using namespace viewer::render::ole;
 using platform::StatusCode;
 using viewer::render::metafile::PixelRect;
@@ -285,7 +285,5 @@ StatusCode COLEView::HandOver(const OleObject& object)
     }
     return status;
 }
-
-
 
 } // namespace viewer::ui

@@ -123,6 +123,4 @@ void CTimeForm::changeEvent(QEvent* event)
     }
 }
 
-
-
 } // namespace viewer::ui

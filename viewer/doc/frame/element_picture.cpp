@@ -44,16 +44,11 @@ StatusCode RenderingPicture(document::CEnvelonDoc& document, const ElementRef* e
 StatusCode ObjectPicture(document::CEnvelonDoc& document, const ElementRef* element,
                          render::metafile::Picture* picture)
 {
-    std::string path;
-    StatusCode status = platform::CreateUniqueTempFile("tnf", &path);
-    if (platform::Failed(status)) {
-        return status;
-    }
-    const platform::TempFile copy(path);
-    status = document.WriteElementData(element, path.c_str());
+    platform::TempFile copy;
+    StatusCode status = CopyElementToTempFile(document, *element, &copy);
     std::unique_ptr<render::ole::OleObject> object;
     if (platform::Succeeded(status)) {
-        status = render::ole::OleObject::OpenFile(path, object);
+        status = render::ole::OleObject::OpenFile(copy.Path(), object);
     }
     if (platform::Failed(status)) {
         return status;
@@ -64,6 +59,22 @@ StatusCode ObjectPicture(document::CEnvelonDoc& document, const ElementRef* elem
 }
 
 } // namespace
+
+StatusCode CopyElementToTempFile(document::CEnvelonDoc& document, const ElementRef& element,
+                                 platform::TempFile* file)
+{
+    std::string path;
+    StatusCode status = platform::CreateUniqueTempFile("tnf", &path);
+    if (platform::Failed(status)) {
+        return status;
+    }
+    platform::TempFile copy(path);
+    status = document.WriteElementData(&element, path.c_str());
+    if (platform::Succeeded(status)) {
+        *file = std::move(copy);
+    }
+    return status;
+}
 
 StatusCode ElementPicture(document::CEnvelonDoc& document, const ElementRef* element,
                           render::metafile::Picture* picture)

@@ -3,6 +3,7 @@
 // draws in its aspect. What pallion-cli's picture command writes as SVG.
 #pragma once
 
+#include "platform/files.h"
 #include "platform/status.h"
 #include "viewer/render/metafile/picture.h"
 
@@ -22,5 +23,11 @@ namespace viewer::doc::frame {
 [[nodiscard]] platform::StatusCode ElementPicture(document::CEnvelonDoc& document,
                                                   const model::ElementRef* element,
                                                   render::metafile::Picture* picture);
+
+// Writes the element's bytes into a new unique temporary file ("tnf"), the private copy the
+// picture and object panes read. *file owns it on success; a failure leaves no file behind.
+[[nodiscard]] platform::StatusCode CopyElementToTempFile(document::CEnvelonDoc& document,
+                                                         const model::ElementRef& element,
+                                                         platform::TempFile* file);
 
 } // namespace viewer::doc::frame
