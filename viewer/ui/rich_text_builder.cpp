@@ -14,7 +14,10 @@
 #include <QTextTable>
 #include <QUrl>
 
+#include "platform/status.h"
 #include "viewer/render/bitmap/dib.h"
+#include "viewer/render/metafile/metafile_player.h"
+#include "viewer/ui/picture_painter.h"
 
 namespace viewer::ui {
 
@@ -505,10 +508,15 @@ QImage DecodePicture(std::span<const std::uint8_t> bytes, const char* format,
     return image;
 }
 
-QImage DrawMetafilePicture(std::span<const std::uint8_t> /*bytes*/, int /*mapMode*/,
-                           QSize /*size*/)
+QImage DrawMetafilePicture(std::span<const std::uint8_t> bytes, int /*mapMode*/, QSize size)
 {
-    return {};
+    // Scaling the window onto the goal size is what the anisotropic mode of \wmetafile8 asks
+    // for; bodies write no other, and the records set their own mapping anyway.
+    viewer::render::metafile::Picture picture;
+    if (platform::Failed(viewer::render::metafile::PlayMetafile(bytes, picture))) {
+        return {};
+    }
+    return RenderPicture(picture, size);
 }
 
 void BuildTextDocument(const rt::Document& model, QTextDocument& document,

@@ -28,8 +28,8 @@ namespace viewer::ui {
 using MetafileDrawer =
     std::function<QImage(std::span<const std::uint8_t> bytes, int mapMode, QSize size)>;
 
-// The metafile hook the rich-text pane uses. It draws nothing until the metafile player's
-// painter back end is wired in here.
+// The metafile hook the rich-text pane uses: the metafile player's steps drawn by the painter
+// back end, the picture's window scaled onto `size`.
 QImage DrawMetafilePicture(std::span<const std::uint8_t> bytes, int mapMode, QSize size);
 
 struct RichTextBuildOptions {

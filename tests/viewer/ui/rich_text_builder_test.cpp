@@ -117,7 +117,7 @@ TEST(RichTextBuilder, PicturesTakeTheirGoalSizesAndMetafilesGoThroughTheHook)
         drawn.resource(QTextDocument::ImageResource, QUrl(images[1].name())).value<QImage>();
     EXPECT_EQ(metafile.pixelColor(100, 50), QColor(Qt::green));
 
-    // Without a drawer the metafile keeps its place as an empty frame of its goal size.
+    // A metafile that draws nothing keeps its place as an empty frame of its goal size.
     QTextDocument framed;
     Build(rtf, framed, {});
     images = Images(framed);
@@ -126,6 +126,28 @@ TEST(RichTextBuilder, PicturesTakeTheirGoalSizesAndMetafilesGoThroughTheHook)
     const QImage frame =
         framed.resource(QTextDocument::ImageResource, QUrl(images[1].name())).value<QImage>();
     EXPECT_FALSE(frame.isNull());
+}
+
+TEST(RichTextBuilder, TheDefaultHookDrawsAMetafileScaledOntoItsGoalSize)
+{
+    // A window of 100 x 50 filled by a red rectangle with the default black pen, drawn at
+    // 200 x 100 pixels.
+    const std::string rtf = "{\\rtf1 {\\pict\\wmetafile8\\picwgoal3000\\pichgoal1500 "
+                            "010009000003230000000100070000000000"
+                            "050000000c0232006400"
+                            "07000000fc020000ff0000000000"
+                            "040000002d010000"
+                            "070000001b043200640000000000"
+                            "030000000000}\\par}";
+    QTextDocument document;
+    Build(rtf, document, {});
+    const auto images = Images(document);
+    ASSERT_EQ(images.size(), 1u);
+    const QImage drawn =
+        document.resource(QTextDocument::ImageResource, QUrl(images[0].name())).value<QImage>();
+    ASSERT_EQ(drawn.size(), QSize(200, 100));
+    EXPECT_EQ(drawn.pixelColor(100, 50), QColor(Qt::red));
+    EXPECT_EQ(drawn.pixelColor(0, 50), QColor(Qt::black));
 }
 
 } // namespace
