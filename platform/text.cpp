@@ -12,6 +12,29 @@
 
 namespace platform {
 
+void AppendEscapedMarkup(std::string& out, std::string_view text)
+{
+    for (const char c : text) {
+        switch (c) {
+        case '&':
+            out.append("&amp;");
+            break;
+        case '<':
+            out.append("&lt;");
+            break;
+        case '>':
+            out.append("&gt;");
+            break;
+        case '"':
+            out.append("&quot;");
+            break;
+        default:
+            out.push_back(c);
+            break;
+        }
+    }
+}
+
 void AppendUtf8(std::string& out, char32_t c)
 {
     if (c < 0x80) {

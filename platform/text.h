@@ -47,4 +47,8 @@ char32_t Windows1252Char(std::uint8_t byte);
 // Appends the UTF-8 form of a code point.
 void AppendUtf8(std::string& out, char32_t codePoint);
 
+// Appends text for HTML or XML content and attribute values in double quotes: '&', '<', '>'
+// and '"' as their entities, every other byte as it is.
+void AppendEscapedMarkup(std::string& out, std::string_view text);
+
 } // namespace platform

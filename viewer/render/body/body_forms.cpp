@@ -52,7 +52,7 @@ std::string PlainAsHtml(const MailBodies& bodies)
     std::string html = "<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.01//EN\">\n<html><head>"
                        "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\">"
                        "<title></title></head>\n<body>\n<pre style=\"white-space:pre-wrap\">";
-    richtext::AppendEscapedHtml(html, PlainText(bodies));
+    platform::AppendEscapedMarkup(html, PlainText(bodies));
     html += "</pre>\n</body></html>\n";
     return html;
 }

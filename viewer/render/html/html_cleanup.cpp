@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/text.h"
 #include "viewer/render/html/style_filter_p.h"
 
 namespace viewer::render::html {
@@ -176,29 +177,6 @@ bool IsVoid(std::string_view name)
     return name == "br" || name == "hr" || name == "img";
 }
 
-void AppendEscaped(std::string& out, std::string_view text)
-{
-    for (const char c : text) {
-        switch (c) {
-        case '&':
-            out += "&amp;";
-            break;
-        case '<':
-            out += "&lt;";
-            break;
-        case '>':
-            out += "&gt;";
-            break;
-        case '"':
-            out += "&quot;";
-            break;
-        default:
-            out.push_back(c);
-            break;
-        }
-    }
-}
-
 bool StartsWithNoCase(std::string_view text, std::string_view prefix)
 {
     return text.size() >= prefix.size() &&
@@ -221,14 +199,14 @@ void AppendText(std::string& out, std::string_view text)
         const std::string_view inside = text.substr(marker + 3);
         if (end == std::string_view::npos ||
             !(StartsWithNoCase(inside, "if") || StartsWithNoCase(inside, "endif"))) {
-            AppendEscaped(out, text.substr(at, marker + 3 - at));
+            platform::AppendEscapedMarkup(out, text.substr(at, marker + 3 - at));
             at = marker + 3;
             continue;
         }
-        AppendEscaped(out, text.substr(at, marker - at));
+        platform::AppendEscapedMarkup(out, text.substr(at, marker - at));
         at = end + 2;
     }
-    AppendEscaped(out, text.substr(at));
+    platform::AppendEscapedMarkup(out, text.substr(at));
 }
 
 std::string RawValue(const xmlAttr* attribute)
@@ -530,7 +508,7 @@ class Cleaner {
             m_body += ' ';
             m_body += key;
             m_body += "=\"";
-            AppendEscaped(m_body, value);
+            platform::AppendEscapedMarkup(m_body, value);
             m_body += '"';
         }
         m_body += '>';

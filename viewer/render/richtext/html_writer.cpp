@@ -6,6 +6,7 @@
 #include "format/little_endian.h"
 #include "platform/base64.h"
 #include "platform/format.h"
+#include "platform/text.h"
 #include "viewer/render/richtext/picture_check_p.h"
 
 namespace viewer::render::richtext {
@@ -123,7 +124,7 @@ class HtmlWriter {
         m_out.append("\">");
         bool empty = true;
         if (paragraph.listText.count > 0) {
-            AppendEscapedHtml(m_out, m_doc.Text(paragraph.listText));
+            platform::AppendEscapedMarkup(m_out, m_doc.Text(paragraph.listText));
             m_out.append("\t");
             empty = false;
         }
@@ -140,7 +141,7 @@ class HtmlWriter {
                 }
                 if (runLink != kNoLink) {
                     m_out.append("<a href=\"");
-                    AppendEscapedHtml(m_out, m_doc.links[runLink].target);
+                    platform::AppendEscapedMarkup(m_out, m_doc.links[runLink].target);
                     m_out.append("\">");
                 }
                 link = runLink;
@@ -171,7 +172,7 @@ class HtmlWriter {
         switch (run.kind) {
         case RunKind::Anchor:
             m_out.append("<a name=\"");
-            AppendEscapedHtml(m_out, m_doc.Text(run));
+            platform::AppendEscapedMarkup(m_out, m_doc.Text(run));
             m_out.append("\"></a>");
             return true;
         case RunKind::Picture:
@@ -187,7 +188,7 @@ class HtmlWriter {
         std::size_t start = 0;
         for (std::size_t i = 0; i <= text.size(); ++i) {
             if (i == text.size() || text[i] == '\n') {
-                AppendEscapedHtml(m_out, text.substr(start, i - start));
+                platform::AppendEscapedMarkup(m_out, text.substr(start, i - start));
                 if (i < text.size()) {
                     m_out.append("<br>");
                 }
@@ -355,29 +356,6 @@ class HtmlWriter {
 };
 
 } // namespace
-
-void AppendEscapedHtml(std::string& out, std::string_view text)
-{
-    for (const char c : text) {
-        switch (c) {
-        case '&':
-            out.append("&amp;");
-            break;
-        case '<':
-            out.append("&lt;");
-            break;
-        case '>':
-            out.append("&gt;");
-            break;
-        case '"':
-            out.append("&quot;");
-            break;
-        default:
-            out.push_back(c);
-            break;
-        }
-    }
-}
 
 std::string WriteHtml(const Document& doc, const HtmlOptions& options)
 {

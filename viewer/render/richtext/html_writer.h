@@ -29,7 +29,4 @@ struct HtmlOptions {
 // target left as plain text. Hidden text is left out. The output is UTF-8 and says so.
 [[nodiscard]] std::string WriteHtml(const Document& doc, const HtmlOptions& options = {});
 
-// Text escaped for HTML element content or a quoted attribute value.
-void AppendEscapedHtml(std::string& out, std::string_view text);
-
 } // namespace viewer::render::richtext
